@@ -1,0 +1,18 @@
+# mtr_library(name GLOBS patterns... DEPENDS targets...)
+# A static library of every source that the patterns match (an interface library while there is
+# none yet), so that a new file in a folder needs no edit here.
+function(mtr_library name)
+  cmake_parse_arguments(ARG "" "" "GLOBS;DEPENDS" ${ARGN})
+  set(sources)
+  foreach(pattern ${ARG_GLOBS})
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${pattern})
+    list(APPEND sources ${found})
+  endforeach()
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_link_libraries(${name} PUBLIC mtr_options ${ARG_DEPENDS})
+  else()
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE mtr_options ${ARG_DEPENDS})
+  endif()
+endfunction()

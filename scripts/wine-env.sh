@@ -1,0 +1,17 @@
+# Sourced by the test steps: a throwaway Wine prefix under build/, and a warm wineserver so that
+# each test program starts in a fraction of a second.
+export WINEDEBUG=-all
+export WINEPREFIX="$PWD/build/wineprefix"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+wine_prepare() {
+  mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot --init >/dev/null 2>&1
+    wineserver -w
+  fi
+  # Its output goes to /dev/null, or ctest would wait on the inherited pipe forever.
+  wineserver -p >/dev/null 2>&1 </dev/null
+}
+wine_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+}
