@@ -133,7 +133,7 @@ public:
                                      bool wait) = 0;
 
     // Events and waits.
-    virtual EventHandle CreateEvent(bool manualReset, bool initiallySignalled) = 0;
+    virtual EventHandle NewEvent(bool manualReset, bool initiallySignalled) = 0;
     virtual bool SetEvent(EventHandle event) = 0;
     virtual bool CloseEvent(EventHandle event) = 0;
     virtual std::uint32_t WaitForSingleObject(EventHandle event, std::uint32_t ms) = 0;

@@ -18,8 +18,8 @@ public:
     virtual ~Desktop() = default;
     virtual void MessageBeep(std::uint32_t type) = 0;
     virtual void Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) = 0;
-    // ShellExecute: verb empty for the default verb; file is a program, document or web address.
-    virtual void ShellExecute(void* ownerWindow, const std::string& verb, const std::string& file, int showCommand) = 0;
+    // OpenWithShell (ShellExecute): verb empty for the default verb; file is a program, document or web address.
+    virtual void OpenWithShell(void* ownerWindow, const std::string& verb, const std::string& file, int showCommand) = 0;
 };
 
 Desktop& SystemDesktop();

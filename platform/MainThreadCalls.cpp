@@ -24,7 +24,8 @@ void MainThreadCalls::Synchronize(const std::function<void()>& call) {
         call();
         return;
     }
-    Request request{call};
+    Request request;
+    request.call = call;
     std::unique_lock lock(mutex_);
     pending_.push_back(&request);
     queued_.notify_all();

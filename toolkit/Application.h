@@ -27,7 +27,7 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     virtual void MessageBeep(std::uint32_t type) = 0;
     virtual void Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) = 0;
-    virtual void ShellExecute(Form* owner, const std::string& verb, const std::string& file, int showCommand) = 0;
+    virtual void OpenWithShell(Form* owner, const std::string& verb, const std::string& file, int showCommand) = 0;
     // The file-open dialog with one filter ("description|pattern"); true with fileName set when
     // the user chose a file, false when cancelled.
     virtual bool ExecuteOpenDialog(const std::string& filter, std::string& fileName) = 0;

@@ -1,5 +1,6 @@
 #include <ctime>
 #include <locale.h>
+#include <sched.h>
 #include <time.h>
 
 #include "platform/Clock.h"

@@ -19,7 +19,7 @@ public:
         Bell();
         usleep(durationMs * 1000);
     }
-    void ShellExecute(void*, const std::string&, const std::string& file, int) override {
+    void OpenWithShell(void*, const std::string&, const std::string& file, int) override {
         std::string program = "xdg-open";
         if (file == "devmgmt.msc") return;  // Linux has no Device Manager to start
         char* argv[] = {program.data(), const_cast<char*>(file.c_str()), nullptr};

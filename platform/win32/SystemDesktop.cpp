@@ -11,9 +11,9 @@ class Win32Desktop final : public Desktop {
 public:
     void MessageBeep(std::uint32_t type) override { ::MessageBeep(type); }
     void Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) override { ::Beep(frequencyHz, durationMs); }
-    void ShellExecute(void* ownerWindow, const std::string& verb, const std::string& file, int showCommand) override {
+    void OpenWithShell(void* ownerWindow, const std::string& verb, const std::string& file, int showCommand) override {
         const std::wstring wideVerb = Utf8ToUtf16(verb);
-        ShellExecuteW(static_cast<HWND>(ownerWindow), verb.empty() ? nullptr : wideVerb.c_str(),
+        ::ShellExecuteW(static_cast<HWND>(ownerWindow), verb.empty() ? nullptr : wideVerb.c_str(),
                       Utf8ToUtf16(file).c_str(), nullptr, nullptr, showCommand);
     }
 };

@@ -60,7 +60,7 @@ void HeadlessApplication::Beep(std::uint32_t frequencyHz, std::uint32_t duration
     Record({Event::Beep, {}, frequencyHz, durationMs});
 }
 
-void HeadlessApplication::ShellExecute(Form*, const std::string& verb, const std::string& file, int showCommand) {
+void HeadlessApplication::OpenWithShell(Form*, const std::string& verb, const std::string& file, int showCommand) {
     Record({Event::Shell, verb.empty() ? file : verb + " " + file, 0, static_cast<std::uint32_t>(showCommand)});
 }
 

@@ -38,7 +38,7 @@ public:
     void ShowMessage(const std::string& text) override;
     void MessageBeep(std::uint32_t type) override;
     void Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) override;
-    void ShellExecute(Form* owner, const std::string& verb, const std::string& file, int showCommand) override;
+    void OpenWithShell(Form* owner, const std::string& verb, const std::string& file, int showCommand) override;
     bool ExecuteOpenDialog(const std::string& filter, std::string& fileName) override;
     void HandleException(const std::exception& error) override;
 
