@@ -1,14 +1,10 @@
 // The registry's list of serial ports, built from /sys/class/tty: every tty that has a device
 // bound to a driver (ttyS*, ttyUSB*, ttyACM*, ...). A serial8250 port without hardware reports
 // the port type 0 and is left out. The value's name is the device path, its data the port name.
-#include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
-#include "platform/SerialCommRegistry.h"
+#include "platform/posix/SysfsSerialCommRegistry.h"
 
 namespace platform {
 namespace {
@@ -24,46 +20,37 @@ bool IsSerialPort(const fs::path& entry) {
     return true;
 }
 
-class SysfsSerialCommRegistry final : public SerialCommRegistry {
-public:
-    explicit SysfsSerialCommRegistry(fs::path root) : root_(std::move(root)) {}
-
-    long OpenKey() override {
-        ports_.clear();
-        std::error_code error;
-        fs::directory_iterator it(root_, error);
-        if (error) return kRegFileNotFound;
-        for (const auto& entry : it) {
-            if (IsSerialPort(entry.path())) ports_.push_back(entry.path().filename().string());
-        }
-        return kRegSuccess;
-    }
-
-    long EnumValue(std::uint32_t index, char* name, std::uint32_t* nameSize, std::uint32_t* type,
-                   unsigned char* data, std::uint32_t* dataSize) override {
-        if (index >= ports_.size()) return kRegNoMoreItems;
-        const std::string valueName = "/dev/" + ports_[index];
-        const std::string& port = ports_[index];
-        if (valueName.size() + 1 > *nameSize || port.size() + 1 > *dataSize) return kRegMoreData;
-        std::memcpy(name, valueName.c_str(), valueName.size() + 1);
-        std::memcpy(data, port.c_str(), port.size() + 1);
-        *nameSize = static_cast<std::uint32_t>(valueName.size());
-        *dataSize = static_cast<std::uint32_t>(port.size() + 1);
-        *type = 1;  // REG_SZ
-        return kRegSuccess;
-    }
-
-    long CloseKey() override {
-        ports_.clear();
-        return kRegSuccess;
-    }
-
-private:
-    fs::path root_;
-    std::vector<std::string> ports_;
-};
-
 }  // namespace
+
+long SysfsSerialCommRegistry::OpenKey() {
+    ports_.clear();
+    std::error_code error;
+    fs::directory_iterator it(root_, error);
+    if (error) return kRegFileNotFound;
+    for (const auto& entry : it) {
+        if (IsSerialPort(entry.path())) ports_.push_back(entry.path().filename().string());
+    }
+    return kRegSuccess;
+}
+
+long SysfsSerialCommRegistry::EnumValue(std::uint32_t index, char* name, std::uint32_t* nameSize,
+                                        std::uint32_t* type, unsigned char* data, std::uint32_t* dataSize) {
+    if (index >= ports_.size()) return kRegNoMoreItems;
+    const std::string valueName = "/dev/" + ports_[index];
+    const std::string& port = ports_[index];
+    if (valueName.size() + 1 > *nameSize || port.size() + 1 > *dataSize) return kRegMoreData;
+    std::memcpy(name, valueName.c_str(), valueName.size() + 1);
+    std::memcpy(data, port.c_str(), port.size() + 1);
+    *nameSize = static_cast<std::uint32_t>(valueName.size());
+    *dataSize = static_cast<std::uint32_t>(port.size() + 1);
+    *type = 1;  // REG_SZ
+    return kRegSuccess;
+}
+
+long SysfsSerialCommRegistry::CloseKey() {
+    ports_.clear();
+    return kRegSuccess;
+}
 
 SerialCommRegistry& SystemSerialCommRegistry() {
     static SysfsSerialCommRegistry registry("/sys/class/tty");
