@@ -1,5 +1,6 @@
 # cmake -DINPUT=firmware.hex -DOUTPUT=BuiltInFirmware.cpp -P EmbedFirmware.cmake
-file(STRINGS ${INPUT} lines)
+# NO_HEX_CONVERSION: file(STRINGS) would otherwise decode an Intel HEX file into its binary data.
+file(STRINGS ${INPUT} lines NO_HEX_CONVERSION)
 set(body "")
 foreach(line IN LISTS lines)
   string(APPEND body "    \"${line}\\r\\n\"\n")
