@@ -1,6 +1,7 @@
 #include "platform/MainThreadCalls.h"
 
 #include <chrono>
+#include <memory>
 
 namespace platform {
 
@@ -33,6 +34,15 @@ void MainThreadCalls::Synchronize(const std::function<void()>& call) {
     if (request.error) std::rethrow_exception(request.error);
 }
 
+void MainThreadCalls::Post(std::function<void()> call) {
+    auto request = std::make_unique<Request>();
+    request->call = std::move(call);
+    request->posted = true;
+    std::lock_guard lock(mutex_);
+    pending_.push_back(request.release());
+    queued_.notify_all();
+}
+
 bool MainThreadCalls::RunPending() {
     bool ran = false;
     for (;;) {
@@ -42,6 +52,12 @@ bool MainThreadCalls::RunPending() {
             if (pending_.empty()) return ran;
             request = pending_.front();
             pending_.pop_front();
+        }
+        if (request->posted) {
+            std::unique_ptr<Request> owned(request);
+            ran = true;
+            owned->call();
+            continue;
         }
         try {
             request->call();

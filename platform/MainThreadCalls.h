@@ -25,6 +25,10 @@ public:
     // by the call is raised again here.
     void Synchronize(const std::function<void()>& call);
 
+    // From any thread: queue call for the user-interface thread and return at once. An exception
+    // it raises comes out of the RunPending that runs it.
+    void Post(std::function<void()> call);
+
     // On the user-interface thread: run every call queued so far. True when one ran.
     bool RunPending();
 
@@ -37,6 +41,7 @@ private:
     struct Request {
         std::function<void()> call;
         bool finished = false;
+        bool posted = false;
         std::exception_ptr error;
     };
     mutable std::mutex mutex_;
