@@ -11,7 +11,7 @@ void HeadlessApplication::ProcessMessages() {
         if (pumpActions_[i].first == pumps_) {
             auto action = std::move(pumpActions_[i].second);
             pumpActions_.erase(pumpActions_.begin() + static_cast<std::ptrdiff_t>(i));
-            action();
+            Run(action);
         } else {
             ++i;
         }
@@ -20,7 +20,7 @@ void HeadlessApplication::ProcessMessages() {
         if (conditionActions_[i].first()) {
             auto action = std::move(conditionActions_[i].second);
             conditionActions_.erase(conditionActions_.begin() + static_cast<std::ptrdiff_t>(i));
-            action();
+            Run(action);
         } else {
             ++i;
         }
@@ -48,7 +48,7 @@ void HeadlessApplication::ShowMessage(const std::string& text) {
     if (!messageActions_.empty()) {
         auto action = std::move(messageActions_.front());
         messageActions_.pop_front();
-        action(text);
+        Run([&] { action(text); });
     }
 }
 

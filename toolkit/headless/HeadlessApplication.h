@@ -27,6 +27,8 @@ public:
     // Pumps
     void ProcessMessages() override;
     std::uint64_t PumpCount() const { return pumps_; }
+    // The scripted user's actions run as the message loop runs handlers: an error they raise goes
+    // to the default error handler, not to the command that pumped.
     // Runs action at the pump whose number (counted from 1 since start) is pump.
     void AtPump(std::uint64_t pump, std::function<void()> action);
     // Runs action at the first pump at which condition() holds.
