@@ -311,6 +311,15 @@ TEST(SimDevice, DroppedAnswersFollowTheSeed) {
     EXPECT_EQ(AnsweredErases({"--drop-rate", "1"}).size(), 0u);
 }
 
+TEST(SimDevice, GarbledAnswersAreNoiseThatNoHostAccepts) {
+    SimProcess sim({"--garbage-rate", "1"});
+    HostLine line(sim.LinkPath());
+    line.Send("k0202;");
+    const std::string noise = line.Collect();
+    EXPECT_EQ(noise.size(), 20u) << noise;
+    EXPECT_EQ(noise.find_first_of("k;"), std::string::npos) << noise;
+}
+
 TEST(SimDevice, HangsUpAfterTheGivenNumberOfWellFormedFrames) {
     SimProcess sim({"--hangup-after", "3", "--blocks-per-page", "1", "--block-size", "2", "--pages", "2"});
     HostLine line(sim.LinkPath());
@@ -365,6 +374,7 @@ TEST(SimDevice, UsageErrorsExitWithTwo) {
         {"--link", link, "--loader", "0g"},
         {"--link", link, "--drop-rate", "1.5"},
         {"--link", link, "--drop-rate", "x"},
+        {"--link", link, "--garbage-rate", "-0.1"},
         {"--link", link, "--answer-after", "10ms"},
         {"--link", link, "--hangup-after", "0"},
         {"--link", link, "--bogus"},

@@ -1,6 +1,6 @@
 // mtr508-sim: a simulated MT-R508 bootloader on a pseudo-terminal, for tests and ./run.
 // It answers the bootloader's frames, keeps the device's flash, and misbehaves on request:
-// late answers, lost answers, a hang-up after a number of frames.
+// late, lost or garbled answers, a hang-up after a number of frames.
 
 #include <cerrno>
 #include <charconv>
@@ -42,6 +42,7 @@ constexpr const char* kUsage =
     "  --describe TEXT         the device's description, sent as given (default 171001)\n"
     "  --answer-after MS       wait before every answer, 0..60000 ms (default 0)\n"
     "  --drop-rate P           fraction of answers lost, 0..1 (default 0)\n"
+    "  --garbage-rate P        fraction of the other answers replaced by line noise, 0..1 (default 0)\n"
     "  --seed S                seed of the losses (default 1)\n"
     "  --hangup-after FRAMES   after that many well-formed frames (the last one answered), hang up\n"
     "                          the line and exit\n"
@@ -58,6 +59,7 @@ struct Options {
     sim::DeviceConfig device;
     unsigned answerAfterMs = 0;
     double dropRate = 0;
+    double garbageRate = 0;
     std::uint64_t seed = 1;
     std::optional<std::uint64_t> hangupAfter;
     std::string flashOut;
@@ -75,18 +77,18 @@ std::uint64_t ParseNumber(const char* option, const char* text, std::uint64_t lo
     return value;
 }
 
-double ParseRate(const char* text) {
+double ParseRate(const char* option, const char* text) {
     char* end = nullptr;
     errno = 0;
     const double value = std::strtod(text, &end);
     if (*text == '\0' || *end != '\0' || errno != 0 || !(value >= 0 && value <= 1)) {
-        throw UsageError(std::string("--drop-rate needs a number from 0 to 1, not '") + text + "'");
+        throw UsageError(std::string(option) + " needs a number from 0 to 1, not '" + text + "'");
     }
     return value;
 }
 
 Options ParseOptions(int argc, char** argv) {
-    enum { kLink = 1, kBlocksPerPage, kBlockSize, kPages, kLoader, kDescribe, kAnswerAfter, kDropRate, kSeed,
+    enum { kLink = 1, kBlocksPerPage, kBlockSize, kPages, kLoader, kDescribe, kAnswerAfter, kDropRate, kGarbageRate, kSeed,
            kHangupAfter, kFlashOut, kVerbose, kHelp };
     static const option longOptions[] = {
         {"link", required_argument, nullptr, kLink},
@@ -97,6 +99,7 @@ Options ParseOptions(int argc, char** argv) {
         {"describe", required_argument, nullptr, kDescribe},
         {"answer-after", required_argument, nullptr, kAnswerAfter},
         {"drop-rate", required_argument, nullptr, kDropRate},
+        {"garbage-rate", required_argument, nullptr, kGarbageRate},
         {"seed", required_argument, nullptr, kSeed},
         {"hangup-after", required_argument, nullptr, kHangupAfter},
         {"flash-out", required_argument, nullptr, kFlashOut},
@@ -127,7 +130,8 @@ Options ParseOptions(int argc, char** argv) {
             break;
         case kDescribe: options.device.description = optarg; break;
         case kAnswerAfter: options.answerAfterMs = static_cast<unsigned>(ParseNumber("--answer-after", optarg, 0, 60000)); break;
-        case kDropRate: options.dropRate = ParseRate(optarg); break;
+        case kDropRate: options.dropRate = ParseRate("--drop-rate", optarg); break;
+        case kGarbageRate: options.garbageRate = ParseRate("--garbage-rate", optarg); break;
         case kSeed: options.seed = ParseNumber("--seed", optarg, 0, UINT64_MAX); break;
         case kHangupAfter: options.hangupAfter = ParseNumber("--hangup-after", optarg, 1, UINT64_MAX); break;
         case kFlashOut: options.flashOut = optarg; break;
@@ -179,7 +183,7 @@ public:
 
     Simulator(Options options, int signalFd)
         : options_(std::move(options)), device_(options_.device), line_(options_.link), signalFd_(signalFd),
-          losses_(options_.seed) {}
+          losses_(options_.seed), noise_(options_.seed ^ 0x9E3779B97F4A7C15u) {}
 
     const std::string& SlavePath() const { return line_.SlavePath(); }
 
@@ -256,15 +260,31 @@ private:
                 Log(entry + "  (no answer: " + result.note + ")");
                 continue;
             }
-            // One draw per answer, so that a seed gives the same losses for the same frames.
-            const double draw = static_cast<double>(losses_() >> 11) * 0x1.0p-53;
-            if (draw < options_.dropRate) {
+            if (Draw(losses_) < options_.dropRate) {
                 Log(entry + "  (answer lost: " + Printable(*result.answer) + ")");
                 continue;
             }
-            Log(entry);
-            pending_.push_back({SteadyClock::now() + std::chrono::milliseconds(options_.answerAfterMs), *result.answer});
+            std::string answer = *result.answer;
+            if (Draw(noise_) < options_.garbageRate) {
+                answer = Noise(answer.size());
+                Log(entry + "  (answer garbled: " + Printable(*result.answer) + ")");
+            } else {
+                Log(entry);
+            }
+            pending_.push_back({SteadyClock::now() + std::chrono::milliseconds(options_.answerAfterMs), std::move(answer)});
         }
+    }
+
+    static double Draw(std::mt19937_64& generator) {
+        return static_cast<double>(generator() >> 11) * 0x1.0p-53;  // uniform in [0, 1)
+    }
+
+    // Printable characters, but never "k" or ";", so that noise can neither start nor end a reply.
+    std::string Noise(std::size_t length) {
+        static constexpr std::string_view kAlphabet = "0123456789ABCDEFGHIJ#$%&*+-=?@abcdefghij";
+        std::string noise(length, ' ');
+        for (auto& c : noise) c = kAlphabet[noise_() % kAlphabet.size()];
+        return noise;
     }
 
     void SendDueAnswers() {
@@ -303,7 +323,8 @@ private:
     sim::PseudoTerminal line_;
     sim::FrameSplitter splitter_;
     int signalFd_;
-    std::mt19937_64 losses_;
+    std::mt19937_64 losses_;  // one draw per answer, so a seed loses the same answers every run
+    std::mt19937_64 noise_;   // drawn apart, so that noise does not change which answers are lost
     std::deque<PendingAnswer> pending_;
     std::optional<std::uint64_t> framesUntilHangup_ = options_.hangupAfter;
     std::optional<SteadyClock::time_point> lingerUntil_;
