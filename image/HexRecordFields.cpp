@@ -27,7 +27,9 @@ std::optional<std::uint32_t> HexValue(std::string_view digits) {
 
 std::uint32_t ConvertHexField(std::string_view digits) {
     // The message shows the field as the user's text holds it.
-    return static_cast<std::uint32_t>(toolkit::StrToInt("$" + platform::Cp1251ToUtf8(digits)));
+    std::string text(1, '$');
+    text += platform::Cp1251ToUtf8(digits);
+    return static_cast<std::uint32_t>(toolkit::StrToInt(text));
 }
 
 std::string HexPair(unsigned value) {
