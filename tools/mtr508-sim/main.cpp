@@ -191,7 +191,7 @@ public:
     int Run() {
         bool connected = false;
         for (;;) {
-            if (HangUpDue(connected)) return HangUp();
+            if (HangUpDue(connected)) return Finish("hanging up");
 
             // Without a host the master reports a hang-up at once and for good: look again soon
             // instead of spinning on it.
@@ -206,8 +206,8 @@ public:
             if (poll(fds, 2, timeoutMs) < 0 && errno != EINTR) throw std::runtime_error("poll failed");
             if (fds[1].revents & POLLIN) {
                 signalfd_siginfo info{};
-                if (read(signalFd_, &info, sizeof info) > 0) Log("signal " + std::to_string(info.ssi_signo));
-                return Stop();
+                const bool known = read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
+                return Finish(known ? "stopped by signal " + std::to_string(info.ssi_signo) : "stopped by a signal");
             }
 
             const std::string received = line_.ReadAvailable();
@@ -301,16 +301,11 @@ private:
         if (!options_.flashOut.empty()) WriteFlashFile(options_.flashOut, device_);
     }
 
-    int Stop() {
-        SaveFlash();
+    // Hangs up the line (the host sees it at once) and then saves the flash.
+    int Finish(const std::string& why) {
+        Log(why);
         line_.HangUp();
-        return 0;
-    }
-
-    int HangUp() {
-        Log("hanging up");
         SaveFlash();
-        line_.HangUp();
         return 0;
     }
 
