@@ -188,7 +188,7 @@ TEST(SimDevice, MalformedFramesGetNoAnswerAndTheNextFrameIsHeard) {
         {"too short", "k02;"},
         {"odd length", "k020;"},
         {"not hex", "k0G0G;"},
-        {"lower-case hex", Frame("04", "00000a")},
+        {"lower-case hex", Frame("05", "01aabbccdd")},
         {"unknown command", Frame("07", "")},
         {"identify with a parameter", Frame("02", "00")},
         {"erase address of 4 digits", Frame("04", "0000")},
