@@ -46,7 +46,7 @@ void TComThread::Execute() {
     bool cleanUp = true;
     try {
         for (;;) {
-            mask = 0;
+            // The mask keeps the last wait's events until the next wait fills it.
             comm.WaitCommEvent(handle, &mask, &completion);
             if (comm.WaitForMultipleObjects(2, waitList, false, platform::kInfinite) != platform::kWaitObject0 + 1) break;
             std::uint32_t unused = 0;
