@@ -46,12 +46,4 @@ void PrintLines(std::FILE* stream, const std::string& text) {
     std::fflush(stream);
 }
 
-void PrintToConsole(toolkit::headless::HeadlessApplication& application) {
-    using toolkit::headless::Event;
-    application.Printer = [](const Event& event) {
-        if (event.kind == Event::Message) PrintLines(stdout, event.text);
-        if (event.kind == Event::Exception) PrintLines(stderr, event.text);
-    };
-}
-
 }  // namespace flash

@@ -1,14 +1,13 @@
 #pragma once
 // What every command of mtr508-flash shares: the exit codes, the options it was given, and the
-// console that prints what the window would show.
+// way the system's texts are printed.
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "toolkit/headless/HeadlessApplication.h"
 
 namespace flash {
 
@@ -41,11 +40,11 @@ private:
 // Prints a text of the system (UTF-8) with its line breaks (CR LF, LF or CR) as lines.
 void PrintLines(std::FILE* stream, const std::string& text);
 
-// Sets the application's printer: message boxes go to stdout, errors to stderr.
-void PrintToConsole(toolkit::headless::HeadlessApplication& application);
-
 using Command = int (*)(const std::vector<std::string>& words);
 int PortsCommand(const std::vector<std::string>& words);
 int CheckCommand(const std::vector<std::string>& words);
+int IdentifyCommand(const std::vector<std::string>& words);
+int WriteCommand(const std::vector<std::string>& words);
+int ResetCommand(const std::vector<std::string>& words);
 
 }  // namespace flash

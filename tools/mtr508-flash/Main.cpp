@@ -18,18 +18,32 @@ constexpr const char* kUsage =
     "                                 test FILE (or the built-in firmware) as the Open command\n"
     "                                 does and build the flash image; --dump-image writes the\n"
     "                                 20,000,000 image bytes of an accepted text to OUT\n"
+    "  identify --port PORT [--baud RATE] [--hex FILE] [--log FILE]\n"
+    "                                 find the device's bootloader and show its description\n"
+    "  write --port PORT [--baud RATE] [--hex FILE] [--log FILE]\n"
+    "                                 write the built-in firmware (or FILE) into the device;\n"
+    "                                 a progress line is drawn on stderr when it is a terminal;\n"
+    "                                 Ctrl+C stops the write at the next page or failed attempt,\n"
+    "                                 a second Ctrl+C ends the program at once\n"
+    "  reset --port PORT [--baud RATE] reset the device without writing\n"
     "  help, --help                   this text\n"
     "\n"
-    "Messages and the final status line are printed in UTF-8 on stdout, errors on stderr.\n"
+    "PORT is a name from the port list (COM3, ttyUSB0) or a path (a simulator's link).\n"
+    "RATE is one of 110 300 600 1200 2400 4800 9600 14400 19200 38400 56000 57600 115200\n"
+    "128000 256000 (default 115200). --log writes the device's description and the write log.\n"
+    "\n"
+    "Messages and status lines are printed in UTF-8 on stdout, errors on stderr.\n"
     "\n"
     "Exit codes:\n"
-    "  0  done: the firmware text was accepted, the list printed\n"
-    "  1  the device was not found or refused the command\n"
+    "  0  done: the firmware text accepted, the list printed, the device identified,\n"
+    "     written or reset\n"
+    "  1  the device was not found or refused: unsupported loader, the version it holds,\n"
+    "     a geometry that does not fit, an erase/write/flash step not acknowledged\n"
     "  2  usage: an unknown command or option, a missing value\n"
     "  3  the firmware text was refused (line test, start linear address record, a field that\n"
     "     is not a number, an empty text, data outside the image)\n"
-    "  4  system error: a file that cannot be read or written, the port list\n"
-    "  130 cancelled\n";
+    "  4  system error: the port, a file that cannot be read or written, the port list\n"
+    "  130 cancelled (Ctrl+C)\n";
 
 struct NamedCommand {
     const char* name;
@@ -39,6 +53,9 @@ struct NamedCommand {
 constexpr NamedCommand kCommands[] = {
     {"ports", flash::PortsCommand},
     {"check", flash::CheckCommand},
+    {"identify", flash::IdentifyCommand},
+    {"write", flash::WriteCommand},
+    {"reset", flash::ResetCommand},
 };
 
 }  // namespace
