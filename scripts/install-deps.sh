@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
-  wine wine64 xvfb xdotool x11-utils imagemagick librsvg2-bin
+  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick librsvg2-bin
   srecord socat file
 )
 missing=()
