@@ -43,8 +43,10 @@ std::string WriteProgress::Text() const {
     const double fraction = total > 0 ? static_cast<double>(done) / static_cast<double>(total) : 0.0;
     const int filled = static_cast<int>(fraction * kBarWidth);
 
-    std::string line = "[" + std::string(static_cast<std::size_t>(filled), '#') +
-                       std::string(static_cast<std::size_t>(kBarWidth - filled), '-') + "] ";
+    std::string line(1, '[');
+    line.append(static_cast<std::size_t>(filled), '#');
+    line.append(static_cast<std::size_t>(kBarWidth - filled), '-');
+    line.append("] ");
     char figures[160];
     std::snprintf(figures, sizeof figures, "page %lld/%d block %d/%d %3d%%",
                   static_cast<long long>(form_.ProgressbarReadWrite.Progress()), info.PageCount,
