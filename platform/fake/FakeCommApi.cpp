@@ -234,6 +234,11 @@ bool FakeCommApi::AwaitEventWait(std::uint32_t ms) const {
     return changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return waitBlock_ != nullptr; });
 }
 
+bool FakeCommApi::AwaitEventResultsTaken(std::size_t count, std::uint32_t ms) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return eventResultsTaken_ >= count; });
+}
+
 std::size_t FakeCommApi::LiveEvents() const {
     std::lock_guard lock(mutex_);
     return events_.size();
@@ -366,6 +371,7 @@ bool FakeCommApi::WaitCommEvent(CommHandle handle, std::uint32_t* mask, Overlapp
     if (event != events_.end()) event->second.signalled = false;
     if (Faulted(CommCall::WaitCommEvent) || !KnownPort(handle)) return false;
     if (waitBlock_) return Fails(false, 87);  // one event wait at a time
+    lastWaitBlock_ = overlapped;
     if (keptEvents_) {
         *mask = keptEvents_;
         keptEvents_ = 0;
@@ -374,6 +380,7 @@ bool FakeCommApi::WaitCommEvent(CommHandle handle, std::uint32_t* mask, Overlapp
     }
     waitMask_ = mask;
     waitBlock_ = overlapped;
+    lastWaitBlock_ = overlapped;
     WriteBlock(*overlapped, {kStatusPending, 0});
     lastError = kErrorIoPending;
     return false;
@@ -493,12 +500,16 @@ bool FakeCommApi::WriteFile(CommHandle handle, const void* buffer, std::uint32_t
 bool FakeCommApi::GetOverlappedResult(CommHandle handle, Overlapped* overlapped, std::uint32_t* transferred,
                                       bool wait) {
     std::unique_lock lock(mutex_);
-    if (Faulted(CommCall::GetOverlappedResult)) return false;
+    if (overlapped != lastWaitBlock_ && Faulted(CommCall::GetOverlappedResult)) return false;
     (void)handle;
     if (wait) changed_.wait(lock, [&] { return ReadBlock(*overlapped).status != kStatusPending; });
     const BlockState state = ReadBlock(*overlapped);
     if (state.status == kStatusPending) return Fails(false, kErrorIoIncomplete);
     *transferred = state.count;
+    if (overlapped == lastWaitBlock_ && state.status == 0) {
+        ++eventResultsTaken_;
+        changed_.notify_all();
+    }
     return Fails(state.status == 0, state.status);
 }
 

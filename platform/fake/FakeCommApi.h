@@ -48,7 +48,8 @@ public:
     explicit FakeCommApi(VirtualClock& clock) : clock_(clock) {}
 
     // Faults: the next `times` calls of that kind fail with error (times < 0: every call until Heal).
-    // A failing OpenDevice returns the invalid handle; a failing wait returns WAIT_FAILED.
+    // A failing OpenDevice returns the invalid handle; a failing wait returns WAIT_FAILED. A
+    // GetOverlappedResult fault hits the transfers' completions, not the line-event thread's.
     void Fail(CommCall call, std::uint32_t error, int times = -1);
     void Heal(CommCall call);
 
@@ -85,6 +86,9 @@ public:
     bool EventWaitPending() const;
     // Real time: waits until the line-event thread has an event wait pending (true) or ms pass.
     bool AwaitEventWait(std::uint32_t ms) const;
+    // Real time: waits until GetOverlappedResult has taken the result of count completed event
+    // waits (the line-event thread then goes on to dispatch), true, or ms pass, false.
+    bool AwaitEventResultsTaken(std::size_t count, std::uint32_t ms) const;
     // Events created and not yet closed.
     std::size_t LiveEvents() const;
 
@@ -158,6 +162,8 @@ private:
     bool rts_ = false;
     std::uint32_t* waitMask_ = nullptr;
     Overlapped* waitBlock_ = nullptr;
+    Overlapped* lastWaitBlock_ = nullptr;
+    std::size_t eventResultsTaken_ = 0;
 
     std::deque<Arrival> input_;
     std::string written_;
