@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -52,7 +53,8 @@ int main(int argc, char** argv) {
     const int blockSize = argc > 3 ? std::atoi(argv[3]) : 128;
     const std::size_t bytes = static_cast<std::size_t>(pages) * blocksPerPage * blockSize;
 
-    const auto folder = std::filesystem::temp_directory_path() / "mtr508-bench-write";
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("mtr508-bench-write-" + std::to_string(std::random_device()()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     const auto link = folder / "port";

@@ -20,7 +20,8 @@ protected:
         const auto* test = testing::UnitTest::GetInstance()->current_test_info();
         std::string name = std::string(test->test_suite_name()) + "-" + test->name();
         std::replace(name.begin(), name.end(), '/', '-');
-        dir_ = std::filesystem::path(testing::TempDir()) / ("cli-" + name);
+        // Unique per run: other runs of this suite may share the temporary folder.
+        dir_ = std::filesystem::path(testing::TempDir()) / ("cli-" + name + "-" + std::to_string(std::random_device()()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <fstream>
 
 #include "toolkit/Errors.h"
@@ -43,7 +44,8 @@ protected:
     }
     void SetUp() override {
         dir_ = std::filesystem::path(testing::TempDir()) /
-               ("loadhex-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+               ("loadhex-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                std::to_string(std::random_device()()));
         std::filesystem::create_directories(dir_);
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -51,7 +52,8 @@ class WriteOverPty : public testing::Test {
 protected:
     void SetUp() override {
         dir_ = std::filesystem::path(testing::TempDir()) /
-               ("e2e-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+               ("e2e-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                std::to_string(std::random_device()()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }
