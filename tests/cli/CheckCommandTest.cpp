@@ -202,11 +202,16 @@ TEST_F(CheckCommand, ConversionErrorExitsThree) {
     EXPECT_EQ(run.err, "'$0G' is not a valid integer value\n");
 }
 
-TEST_F(CheckCommand, UnreadableFileIsASystemError) {
+TEST_F(CheckCommand, FilesThatCannotBeReadOrWrittenAreSystemErrors) {
     const auto missing = dir_ / "missing.hex";
     const ToolRun run = RunFlash(dir_, "check --hex " + Quoted(missing));
     EXPECT_EQ(run.code, 4);
     EXPECT_EQ(run.err.rfind("Cannot open file \"" + missing.string() + "\". ", 0), 0u) << run.err;
+
+    // An image that cannot be written: the folder itself as the file.
+    const ToolRun dump = RunFlash(dir_, "check --dump-image " + Quoted(dir_));
+    EXPECT_EQ(dump.code, 4);
+    EXPECT_EQ(dump.err.rfind("Cannot create file \"" + dir_.string() + "\". ", 0), 0u) << dump.err;
 }
 
 // Without --hex: the built-in firmware, whose image equals srec_cat's of the same text.
