@@ -1,5 +1,7 @@
 // Line events: the dispatch order and error mapping, and the three ways they reach the handlers.
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,14 +42,18 @@ protected:
     }
     std::thread::id LastThread() {
         std::lock_guard lock(mutex_);
-        return threads_.back();
+        return threads_.empty() ? std::thread::id() : threads_.back();
     }
-    // Runs the queued calls of this thread until count notes are there (or a few seconds pass).
-    void PumpUntilNotes(std::size_t count) {
+    // This thread's message pump: the queued calls, and messages sent to the notify window.
+    void PumpUntil(const std::function<bool()>& done) {
         const auto start = std::chrono::steady_clock::now();
         platform::MainThreadCalls::Instance().RunPendingUntil([&] {
-            return Notes().size() >= count || std::chrono::steady_clock::now() - start > std::chrono::seconds(5);
+            if (platform::MessageWindow* window = port.NotifyWindow()) window->DeliverSentMessages();
+            return done() || std::chrono::steady_clock::now() - start > std::chrono::seconds(5);
         });
+    }
+    void PumpUntilNotes(std::size_t count) {
+        PumpUntil([&] { return Notes().size() >= count; });
     }
 
     std::mutex mutex_;
@@ -174,7 +180,7 @@ TEST_F(LineEvents, WindowSyncHandsAHandlerExceptionToTheApplicationAndGoesOn) {
     ASSERT_TRUE(port.Open());
     ASSERT_TRUE(comm.AwaitEventWait(5000));
     comm.RaiseLineEvent(platform::kEvRing);
-    platform::MainThreadCalls::Instance().RunPendingUntil([&] { return !handled.empty(); });
+    PumpUntil([&] { return !handled.empty(); });
     ASSERT_TRUE(comm.AwaitEventWait(5000));  // the thread went on to its next wait
     comm.RaiseLineEvent(platform::kEvTxEmpty);
     PumpUntilNotes(1);
@@ -190,8 +196,7 @@ TEST_F(LineEvents, ADispatchThatRaisesEndsTheThreadButNotTheTransfers) {
     comm.RaiseLineEvent(platform::kEvErr);
     ASSERT_TRUE(comm.AwaitEventResultsTaken(1, 5000));
     // Runs the failing dispatch.
-    platform::MainThreadCalls::Instance().RunPendingUntil(
-        [&] { return !comm.Calls(CommCall::ClearCommError).empty(); });
+    PumpUntil([&] { return !comm.Calls(CommCall::ClearCommError).empty(); });
     comm.RaiseLineEvent(platform::kEvRing);
     EXPECT_FALSE(comm.AwaitEventWait(100)) << "the thread waits for events again";
     platform::MainThreadCalls::Instance().RunPending();
