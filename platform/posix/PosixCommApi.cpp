@@ -131,10 +131,16 @@ std::uint32_t OutputWaiting(int fd) {
     return ioctl(fd, TIOCOUTQ, &count) == 0 && count > 0 ? static_cast<std::uint32_t>(count) : 0u;
 }
 
-// A modem-line call that a device without modem lines (a pseudo-terminal) refuses counts as done.
+// A modem-line call that a device without modem lines (a pseudo-terminal) refuses counts as
+// done, and so does one on a line that has hung up (EIO): there is nothing left to drive.
 bool ModemCall(int fd, unsigned long request, int* bits) {
     if (ioctl(fd, request, bits) == 0) return true;
-    return errno == ENOTTY || errno == EINVAL;
+    return errno == ENOTTY || errno == EINVAL || errno == EIO;
+}
+
+// Emptying a queue of a line that has hung up has nothing to do.
+bool Flush(int fd, int queue) {
+    return tcflush(fd, queue) == 0 || errno == EIO;
 }
 
 class PosixCommApi final : public CommApi {
@@ -244,8 +250,8 @@ public:
         // Transfers never outlive their call here, so there is nothing pending to abort.
         auto device = Find(handle);
         if (!device) return false;
-        if ((flags & kPurgeRxClear) && tcflush(device->fd, TCIFLUSH) != 0) return Fail(kErrorGenFailure);
-        if ((flags & kPurgeTxClear) && tcflush(device->fd, TCOFLUSH) != 0) return Fail(kErrorGenFailure);
+        if ((flags & kPurgeRxClear) && !Flush(device->fd, TCIFLUSH)) return Fail(kErrorGenFailure);
+        if ((flags & kPurgeTxClear) && !Flush(device->fd, TCOFLUSH)) return Fail(kErrorGenFailure);
         if (flags & kPurgeRxClear) {
             std::lock_guard lock(device->mutex);
             device->reportedInput = 0;

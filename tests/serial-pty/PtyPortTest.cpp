@@ -214,3 +214,45 @@ TEST_F(PtyPort, EveryRateIsAccepted) {
 
 }  // namespace
 }  // namespace serial::testing
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace serial::testing {
+namespace {
+
+// The far end hangs up (the master of a pty closes, as when the simulated device ends): the
+// transfers raise their errors at once instead of hanging, and the port still closes.
+TEST(PtyHangUp, TransfersRaiseAndThePortStillCloses) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    TBComPort port{platform::SystemCommApi()};
+    port.SetPort(ptsname(master));
+    SetAllTimeouts(port, 1, 1, 1);
+    ASSERT_TRUE(port.Open());
+    close(master);
+
+    Watchdog watchdog("transfers after a hang-up");
+    std::string text;
+    try {
+        port.ReadString(text, 20);
+        ADD_FAILURE() << "read after hang-up";
+    } catch (const EComPort& error) {
+        EXPECT_STREQ(error.what(), kReadErrorMessage);
+    }
+    try {
+        port.WriteString("k01;");
+        ADD_FAILURE() << "write after hang-up";
+    } catch (const EComPort& error) {
+        EXPECT_STREQ(error.what(), kWriteErrorMessage);
+    }
+    EXPECT_TRUE(port.Close());
+}
+
+}  // namespace
+}  // namespace serial::testing
+#endif
