@@ -54,6 +54,8 @@ void LabelWindow::FitToCaption() {
 }
 
 void LabelWindow::Changed(Control& control) {
+    // The caption is also the window's text, for screen readers and test probes.
+    SetText(label_.Caption());
     FitToCaption();
     ControlWindow::Changed(control);
 }
@@ -115,6 +117,7 @@ LRESULT LabelWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 ButtonWindow::ButtonWindow(Win32Form& form, Button& button, Skin skin, std::optional<Picture> picture)
     : ControlWindow(form, button), button_(button), skin_(skin), picture_(std::move(picture)) {
     Create(L"BUTTON", BS_OWNERDRAW | WS_TABSTOP, 0);
+    SetText(button_.Caption);
 }
 
 void ButtonWindow::Click() {
@@ -213,6 +216,11 @@ void PictureWindow::Paint(HDC dc, const RECT&) {
 
 GaugeWindow::GaugeWindow(Win32Form& form, Gauge& gauge) : ControlWindow(form, gauge), gauge_(gauge) {
     Create(nullptr, 0, 0);
+}
+
+void GaugeWindow::Changed(Control& control) {
+    SetText(gauge_.PercentText());
+    ControlWindow::Changed(control);
 }
 
 void GaugeWindow::Paint(HDC dc, const RECT& client) {

@@ -64,6 +64,7 @@ private:
 class GaugeWindow final : public ControlWindow {
 public:
     GaugeWindow(Win32Form& form, Gauge& gauge);
+    void Changed(Control& control) override;
     void Paint(HDC dc, const RECT& client) override;
 
 private:

@@ -66,6 +66,13 @@ std::wstring HintText(const std::string& hint) {
     return text;
 }
 
+// Each window carries its control's name (as a global atom in the property "MtrName"), so that
+// tools outside the process, such as the window tests' probe, can tell the controls apart.
+void NameWindow(HWND window, const std::string& name) {
+    const ATOM atom = GlobalAddAtomW(platform::Utf8ToUtf16(name).c_str());
+    SetPropW(window, L"MtrName", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(atom)));
+}
+
 }  // namespace
 
 const wchar_t* SurfaceClassName() { return kSurfaceClass; }
@@ -97,8 +104,18 @@ void ControlWindow::Create(const wchar_t* className, DWORD style, DWORD exStyle,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId++)), GetModuleHandleW(nullptr),
                               className ? nullptr : static_cast<Surface*>(this));
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(form_.App().Font()), FALSE);
+    NameWindow(window_, control_.Name());
     control_.SetPeer(this);
     EnableWindow(window_, control_.Enabled());
+}
+
+void ControlWindow::SetText(const std::string& text) {
+    const std::wstring wide = platform::Utf8ToUtf16(text);
+    const int length = GetWindowTextLengthW(window_);
+    std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(window_, shown.data(), length + 1);
+    shown.resize(static_cast<std::size_t>(length));
+    if (shown != wide) SetWindowTextW(window_, wide.c_str());
 }
 
 void ControlWindow::Changed(Control&) {
@@ -173,6 +190,7 @@ Win32Form::Win32Form(Win32Application& application, Form& form, FormStyle style)
     window_ = CreateWindowExW(exStyle, kFormClass, platform::Utf8ToUtf16(form_.Caption()).c_str(), windowStyle, left,
                               top, width, height, main ? main->Handle() : nullptr, nullptr, GetModuleHandleW(nullptr),
                               static_cast<Surface*>(this));
+    NameWindow(window_, form_.Name());
     form_.SetPeer(this);
 }
 

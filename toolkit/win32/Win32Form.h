@@ -56,6 +56,8 @@ public:
 protected:
     // Creates the window: a system class (BUTTON, COMBOBOX) or, with className null, our own.
     void Create(const wchar_t* className, DWORD style, DWORD exStyle, int height = -1);
+    // Sets the window's text when it differs.
+    void SetText(const std::string& text);
     Win32Form& form_;
     Control& control_;
     HWND window_ = nullptr;
