@@ -180,6 +180,7 @@ void WriteFlashFile(const std::string& path, const sim::SimDevice& device) {
 class Simulator {
 public:
     static constexpr auto kLinger = std::chrono::milliseconds(500);
+    static constexpr auto kIdleLook = std::chrono::milliseconds(5);
 
     Simulator(Options options, int signalFd)
         : options_(std::move(options)), device_(options_.device), line_(options_.link), signalFd_(signalFd),
@@ -193,10 +194,10 @@ public:
         for (;;) {
             if (HangUpDue(connected)) return Finish("hanging up");
 
-            // Without a host the master reports a hang-up at once and for good: look again soon
-            // instead of spinning on it.
+            // Without a host the master reports a hang-up at once and for good: look again a
+            // little later instead of spinning on it.
             pollfd fds[2] = {{connected ? line_.MasterFd() : -1, POLLIN, 0}, {signalFd_, POLLIN, 0}};
-            int timeoutMs = connected ? -1 : 1;
+            int timeoutMs = connected ? -1 : static_cast<int>(kIdleLook.count());
             std::optional<SteadyClock::time_point> wake = lingerUntil_;
             if (!pending_.empty() && (!wake || pending_.front().due < *wake)) wake = pending_.front().due;
             if (connected && wake) {
