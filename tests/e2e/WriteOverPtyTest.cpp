@@ -124,6 +124,32 @@ TEST_F(WriteOverPty, WriteLeavesTheImageInFlash) {
     }
 }
 
+// --hex: the file is opened as the Open command opens it and its image is what the device gets;
+// a refused file stops the command before the port is used.
+TEST_F(WriteOverPty, WritesTheOpenedFile) {
+    // 16 bytes at 0x0100, 2 bytes at 0x7FFE (the last of the device's 32 KiB), in lower case.
+    std::ofstream(dir_ / "dev.hex", std::ios::binary)
+        << ":10010000000102030405060708090a0b0c0d0e0f77\n:027ffe00abcd09\n:00000001ff\n";
+    std::ofstream(dir_ / "bad.hex", std::ios::binary) << ":10010000000102030405060708090a0b0c0d0e0f00\n";
+    std::string expected(kGeometryBytes, '\xFF');
+    for (int i = 0; i < 16; ++i) expected[0x100 + i] = static_cast<char>(i);
+    expected[0x7FFE] = '\xAB';
+    expected[0x7FFF] = '\xCD';
+    {
+        SimProcess sim(With(kGeometry, {"--describe", "171001"}));
+        const ToolRun run = Flash("write --port " + Quoted(sim.LinkPath()) + " --hex dev.hex");
+        EXPECT_EQ(run.code, 0) << run.out << run.err;
+        EXPECT_TRUE(FlashOf(sim) == expected) << "the device's flash differs from the file's image";
+    }
+    {
+        SimProcess sim(With(kGeometry, {"--describe", "171001"}));
+        const ToolRun run = Flash("write --port " + Quoted(sim.LinkPath()) + " --hex bad.hex");
+        EXPECT_EQ(run.code, 3) << run.out << run.err;
+        EXPECT_NE(run.out.find("Помилка контрольної суми у строці мікропрограми: 1!"), std::string::npos) << run.out;
+        EXPECT_EQ(FlashOf(sim), std::string(kGeometryBytes, '\xFF'));
+    }
+}
+
 // Devices that the command refuses exit 1 and are not erased.
 TEST_F(WriteOverPty, RefusedDevicesExitOne) {
     const struct {
