@@ -80,7 +80,32 @@ wait_for() {
 line_of() { probe | grep -E -- "$1" | head -1; }
 field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
 shot() { import -window root "$shots/$1.png"; }
+# Brightness 0..255 of the screen pixel ($1, $2).
+brightness() {
+  import -window root "$work/pixel.png"
+  convert "$work/pixel.png" -crop "1x1+$1+$2" -format '%[fx:int(255*luminance)]' info:
+}
+# A pixel of the penguin's dark body in ButtonWrite: its 48 x 48 picture is centred in the
+# 73 x 57 button, and (10, 29) of the picture is body.
+penguin_pixel() {
+  local centre
+  centre=$(field centre "$(line_of '^control ButtonWrite ')")
+  echo $((${centre%,*} - 36 + 12 + 10)) $((${centre#*,} - 28 + 4 + 29))
+}
 main_window() { xdotool search --name '^MT-R508 Bootloader' | head -1; }
+# Drags with the left button from ($1, $2) to ($3, $4), in steps, as a hand would.
+drag() {
+  xdotool mousemove "$1" "$2" mousedown 1
+  sleep 0.3
+  xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2))
+  sleep 0.3
+  xdotool mousemove $(($3 + 2)) $(($4 + 2))
+  sleep 0.3
+  xdotool mousemove "$3" "$4"
+  sleep 0.3
+  xdotool mouseup 1
+  sleep 0.5
+}
 
 # ---- Start-up: the compact layout, centred, with the status of a prepared image.
 LD_PRELOAD="$rig" wine "$exe" >/dev/null 2>&1 &
@@ -162,6 +187,32 @@ xdotool key F1
 if wait_for '^form MainForm ' 5 && ! probe | grep -q '^form FormHelp '; then pass "F1 in the About window hides it"
 else fail "About window still shown"; fi
 
+# ---- Moving: the About window comes back where it was left; the main window snaps to a screen
+# edge it comes within 10 pixels of, and not from farther.
+xdotool key F1
+wait_for '^form FormHelp outer=616,197,' 5 || fail "About window not shown again"
+drag 680 205 580 305
+moved=$(field outer "$(line_of '^form FormHelp ')")
+[ "${moved%,*,*}" = "516,297" ] && pass "About window dragged to 516, 297" || fail "About window dragged to $moved"
+xdotool key F1
+sleep 0.5
+xdotool windowfocus --sync "$xwin"
+xdotool key F1
+if wait_for '^form FormHelp outer=516,297,' 5; then pass "About window shown again where it was left"
+else fail "About window shown at $(field outer "$(line_of '^form FormHelp ')")"; fi
+xdotool key F1
+sleep 0.5
+# The caption is grabbed 90 pixels right of the window's left edge and 9 below its top.
+drag $((mx + 90)) $((my + 9)) $((11 + 90)) $((12 + 9))
+[ "$(field outer "$(line_of '^form MainForm ')")" = "11,12,$mw,340" ] && pass "11 pixels from the edges: no snap" \
+  || fail "moved to $(field outer "$(line_of '^form MainForm ')"), not 11,12"
+drag $((11 + 90)) $((12 + 9)) $((6 + 90)) $((8 + 9))
+[ "$(field outer "$(line_of '^form MainForm ')")" = "0,0,$mw,340" ] && pass "within 10 pixels: snapped to the corner" \
+  || fail "moved to $(field outer "$(line_of '^form MainForm ')"), not snapped to 0,0"
+drag $((90)) $((9)) $((screen_w - mw - 7 + 90)) $((200 + 9))
+[ "$(field outer "$(line_of '^form MainForm ')")" = "$((screen_w - mw)),200,$mw,340" ] \
+  && pass "within 10 pixels of the right edge: snapped" || fail "right edge: $(field outer "$(line_of '^form MainForm ')")"
+
 # ---- One write through the window: pick COM5, click Write, the success message, the flash.
 xdotool windowfocus --sync "$xwin"
 port=$(line_of '^control cbPort ')
@@ -173,6 +224,8 @@ xdotool mousemove "$px" "$py" click 1
 sleep 0.5
 xdotool mousemove "$px" $((py + (ph + 1) / 2 + 15 + 7)) click 1
 if wait_for '^control cbPort .* text=COM5$' 5; then pass "COM5 picked"; else fail "port: $(line_of cbPort)"; fi
+read -r bx by < <(penguin_pixel)
+enabled_body=$(brightness "$bx" "$by")
 IFS=, read -r wx wy <<<"$(field centre "$(line_of '^control ButtonWrite ')")"
 xdotool mousemove "$wx" "$wy" click 1
 xdotool mousemove 1 $((screen_h - 1))
@@ -192,6 +245,16 @@ while [ $SECONDS -lt $deadline ]; do
   sleep 0.3
 done
 [ "$outcome" = success ] && pass "the write reports success" || fail "write outcome: ${outcome:-none in time}"
+# After a successful write ButtonWrite is disabled: its picture at a third of its opacity.
+sleep 0.5
+probe | grep -q '^control ButtonWrite .* enabled=0 ' && probe | grep -q '^control ButtonConect .* enabled=1 ' \
+  && pass "after the write: Write disabled, Identify enabled" || fail "after the write: $(line_of ButtonWrite)"
+shot after-write
+read -r bx by < <(penguin_pixel)
+disabled_body=$(brightness "$bx" "$by")
+[ "$enabled_body" -lt 70 ] && [ "$disabled_body" -gt 120 ] \
+  && pass "disabled Write picture faded (body brightness $enabled_body -> $disabled_body)" \
+  || fail "Write picture body brightness $enabled_body enabled, $disabled_body disabled"
 kill -TERM "$sim_pid"
 wait "$sim_pid" 2>/dev/null || true
 srec_cat "$root/resources/firmware/mt-r508-171115.hex" -intel -fill 0xFF 0 0x10000 -o "$work/image.bin" -binary
