@@ -97,6 +97,7 @@ TEST_F(PtyPort, ReadOfSilenceReturnsNothingAtTheTotalTimeOut) {
         EXPECT_EQ(text, "");
         EXPECT_GE(took, total - 1.5) << "count " << count;
         EXPECT_LE(took, total + 40.0) << "count " << count;
+        RecordProperty("silent_read_" + std::to_string(count) + "_ms", std::to_string(took));
     }
 }
 
@@ -125,6 +126,7 @@ TEST_F(PtyPort, ReplyInTwoBurstsEndsTheReadAfterTheFirst) {
     EXPECT_EQ(first, 3);
     EXPECT_EQ(text, "k82");
     EXPECT_LT(took, 12.0);
+    RecordProperty("first_burst_read_ms", std::to_string(took));
     std::string rest;
     ASSERT_EQ(host.ReadString(rest, 20), 4);
     EXPECT_EQ(rest, "0102");
@@ -251,6 +253,23 @@ TEST(PtyHangUp, TransfersRaiseAndThePortStillCloses) {
         EXPECT_STREQ(error.what(), kWriteErrorMessage);
     }
     EXPECT_TRUE(port.Close());
+}
+
+// A name without a device behind it: a path in a directory of our own that does not exist
+// (never a name that could reach a real serial device).
+TEST(PtyMissing, APortThatDoesNotExistIsReportedSo) {
+    char directory[] = "/tmp/mtr508-missing-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    TBComPort port{platform::SystemCommApi()};
+    port.SetPort(std::string(directory) + "/ttyGone");
+    try {
+        port.Open();
+        ADD_FAILURE() << "opened a missing device";
+    } catch (const EComPort& error) {
+        EXPECT_STREQ(error.what(), kPortNotFoundMessage);
+    }
+    EXPECT_FALSE(port.IsOpen());
+    rmdir(directory);
 }
 
 }  // namespace
