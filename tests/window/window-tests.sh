@@ -157,6 +157,28 @@ for spec in "Label1 49,17" "LabelNameOfHex 10,87" "Label3 12,149"; do
 done
 pass "controls at their places (checked above)"
 shot compact
+# The multi-line hint of ButtonWrite, for the eye.
+IFS=, read -r wx wy <<<"$(field centre "$(line_of '^control ButtonWrite ')")"
+xdotool mousemove "$wx" "$wy"
+sleep 2
+shot hint
+# A picture button pressed: its picture 2 pixels right and down. (14, 8) of the information sign
+# is blue; (12, 6), inside the white dot of the i, lands there while pressed. Released away from
+# the button, the press clicks nothing.
+IFS=, read -r ix iy <<<"$(field centre "$(line_of '^control PNGButton6 ')")"
+sx=$((ix - 20 + 8 + 14))
+sy=$((iy - 21 + 9 + 8))
+released=$(brightness "$sx" "$sy")
+xdotool mousemove "$ix" "$iy" mousedown 1
+sleep 0.5
+pressed=$(brightness "$sx" "$sy")
+xdotool mousemove 1 $((screen_h - 1))
+sleep 0.3
+xdotool mouseup 1
+sleep 0.3
+[ "$released" -lt 150 ] && [ "$pressed" -gt 200 ] && pass "pressed picture moves 2 px right and down" \
+  || fail "picture pixel $released released, $pressed pressed"
+probe | grep -q '^form FormHelp ' && fail "a press released off the button showed the About window"
 
 # ---- Keys: Ctrl+E alone does nothing; Ctrl+Shift+E gives the expanded layout.
 xdotool windowfocus --sync "$xwin"
@@ -212,6 +234,22 @@ drag $((11 + 90)) $((12 + 9)) $((6 + 90)) $((8 + 9))
 drag $((90)) $((9)) $((screen_w - mw - 7 + 90)) $((200 + 9))
 [ "$(field outer "$(line_of '^form MainForm ')")" = "$((screen_w - mw)),200,$mw,340" ] \
   && pass "within 10 pixels of the right edge: snapped" || fail "right edge: $(field outer "$(line_of '^form MainForm ')")"
+
+# ---- Open: the real file dialog, a file typed in, the file's name in the status line.
+cp "$root/resources/firmware/mt-r508-171115.hex" "$work/dev.hex"
+IFS=, read -r ox oy <<<"$(field centre "$(line_of '^control ButtonOpenHex ')")"
+xdotool mousemove "$ox" "$oy" click 1
+if wait_for '^box ' 10; then pass "Open shows the file dialog"; else fail "no file dialog"; fi
+sleep 1
+shot open-dialog
+xdotool type --delay 20 "Z:$(tr / '\\' <<<"$work/dev.hex")"
+xdotool key Return
+if wait_for '^box .*text=Мікропрограма відкрита,\\r\\n   запишіть її в прилад' 30; then pass "the opened file is reported"
+else fail "after Open: $(probe | grep '^box' || true)"; fi
+xdotool key Return
+sleep 0.5
+probe | grep -q '^control LabelNameOfHex .* text=Мікропрограма : dev.hex - відкрита. Запишіть в прилад$' \
+  && pass "status names dev.hex" || fail "status: $(line_of LabelNameOfHex)"
 
 # ---- One write through the window: pick COM5, click Write, the success message, the flash.
 xdotool windowfocus --sync "$xwin"
