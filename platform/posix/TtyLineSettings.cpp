@@ -1,14 +1,17 @@
 #include "platform/posix/TtyLineSettings.h"
 
+#include <asm/ioctls.h>
+#include <asm/termbits.h>
+#include <sys/ioctl.h>
+
 #include <cerrno>
-#include <termios.h>
 
 namespace platform::posix {
 
 namespace {
 
-// The POSIX constant of a rate, or B0 when there is none.
-speed_t StandardSpeed(std::uint32_t rate) {
+// The termios code of a rate, or BOTHER when there is none.
+tcflag_t SpeedCode(std::uint32_t rate) {
     switch (rate) {
         case 110: return B110;
         case 300: return B300;
@@ -24,7 +27,7 @@ speed_t StandardSpeed(std::uint32_t rate) {
         case 230400: return B230400;
         case 460800: return B460800;
         case 921600: return B921600;
-        default: return B0;
+        default: return BOTHER;
     }
 }
 
@@ -35,11 +38,14 @@ bool ApplyTtyLineSettings(int fd, const Dcb& dcb) {
         errno = EINVAL;
         return false;
     }
-    termios t{};
-    if (tcgetattr(fd, &t) != 0) return false;
-    cfmakeraw(&t);
+    termios2 t{};
+    if (ioctl(fd, TCGETS2, &t) != 0) return false;
+    // Raw: no line editing, echo, signals or character translation.
+    t.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
+    t.c_oflag &= ~OPOST;
+    t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
     t.c_cflag |= CLOCAL | CREAD;
-    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
     static const tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
     t.c_cflag |= sizes[dcb.ByteSize - 5];
     switch (dcb.Parity) {
@@ -51,18 +57,15 @@ bool ApplyTtyLineSettings(int fd, const Dcb& dcb) {
     }
     if (dcb.Parity != 0) t.c_iflag |= INPCK;
     if (dcb.StopBits != 0) t.c_cflag |= CSTOPB;  // one and a half is sent as two
-    t.c_iflag &= ~(IXON | IXOFF | IXANY);
     // A read that finds nothing reports EAGAIN (the descriptor is non-blocking), an end of the
     // line reports 0 or EIO.
     t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
-    const speed_t speed = StandardSpeed(dcb.BaudRate);
-    if (speed != B0) {
-        cfsetispeed(&t, speed);
-        cfsetospeed(&t, speed);
-    }
-    if (tcsetattr(fd, TCSANOW, &t) != 0) return false;
-    return speed != B0 || SetTtyCustomRate(fd, dcb.BaudRate);
+    const tcflag_t speed = SpeedCode(dcb.BaudRate);
+    t.c_cflag |= speed | (speed << IBSHIFT);
+    t.c_ispeed = dcb.BaudRate;
+    t.c_ospeed = dcb.BaudRate;
+    return ioctl(fd, TCSETS2, &t) == 0;
 }
 
 }  // namespace platform::posix

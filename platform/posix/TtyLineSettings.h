@@ -1,6 +1,9 @@
 #pragma once
 // The line settings of a device control block on a terminal device: raw 8-bit transfers, the
-// rate (through BOTHER for the rates POSIX has no constant for), byte size, parity and stop bits.
+// rate (the rates POSIX has no constant for through BOTHER), byte size, parity and stop bits.
+// It speaks termios2 to the kernel directly (<asm/termbits.h> clashes with <termios.h>, so this
+// is the one file that uses it): glibc's tcsetattr reports EINVAL when a pseudo-terminal quietly
+// keeps its own byte size and parity, although the settings were taken.
 #include <cstdint>
 
 #include "platform/CommApi.h"
@@ -9,9 +12,5 @@ namespace platform::posix {
 
 // Applies dcb to the terminal fd; false (with errno set) when the device refuses it.
 bool ApplyTtyLineSettings(int fd, const Dcb& dcb);
-
-// Sets any rate in bits per second through the termios2 calls (kept apart: <asm/termbits.h>
-// clashes with <termios.h>).
-bool SetTtyCustomRate(int fd, std::uint32_t bitsPerSecond);
 
 }  // namespace platform::posix
