@@ -87,6 +87,7 @@ protected:
 
 TEST_F(StartupTest, BuiltInFirmwareMakesTheProgramReady) {
     SetPorts({"COM3", "COM10", "COM1"});
+    const serial::TBaudRate resourceRate = form.BComPort1.BaudRate();
     Start();
     EXPECT_EQ(app.Events(), (std::vector<Event>{{Event::BringToFront, {}}, {Event::MessageBeep, {}, 0x40}}));
     EXPECT_EQ(app.Title(), "MT-R508 Bootloader (від 15.11.17)");
@@ -95,6 +96,9 @@ TEST_F(StartupTest, BuiltInFirmwareMakesTheProgramReady) {
     EXPECT_EQ(form.cbPort.ItemIndex(), 0);
     EXPECT_EQ(form.cbBaudRate.ItemIndex(), 12);
     EXPECT_EQ(form.cbBaudRate.Text(), "115200");
+    // Selecting from code runs no change handler: the port keeps the rate of the window's definition.
+    EXPECT_EQ(form.BComPort1.BaudRate(), resourceRate);
+    EXPECT_NE(form.BComPort1.BaudRate(), serial::br115200);
     EXPECT_EQ(form.MemoAbout.Text(), "");
     EXPECT_EQ(form.ProgressbarReadWrite.Progress(), 0);
     EXPECT_EQ(form.LabelNameOfHex.Caption(), "Мікропрограма готова до запису");
