@@ -241,3 +241,21 @@ TEST_F(MainFormTest, APortFaultDuringTheWriteEndsItWithThePortError) {
 
 }  // namespace
 }  // namespace apptest
+
+namespace apptest {
+namespace {
+
+TEST_F(MainFormTest, ALateDeviceIsWaitedForAndGetsTheWholeImage) {
+    // Answers arrive 30 ms after each frame, later than a read of 20 characters lasts: the waits
+    // grow until the answers are caught, and stale answers are read as the replies to later frames.
+    auto& dev = Attach({.BlocksPerPage = 4, .BlockSize = 8, .PageCount = 6, .AnswerAfterMicroseconds = 30'000});
+
+    Click(form.ButtonWrite);
+
+    EXPECT_EQ(form.LastOutcome(), protocol::Outcome::Done) << form.Label3.Caption();
+    EXPECT_EQ(dev.Memory(), form.FlashImage);
+    EXPECT_NE(form.Label3.Caption(), "Автокалібровка: 0.0.0");
+}
+
+}  // namespace
+}  // namespace apptest
