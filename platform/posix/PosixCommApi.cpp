@@ -88,7 +88,12 @@ void WriteBlock(Overlapped& overlapped, BlockState state) {
     std::memcpy(overlapped.SystemBlock, &state, sizeof state);
 }
 
+// An eventfd; it stays open while a wait still holds it, even after CloseEvent.
 struct Event {
+    Event(int descriptor, bool manual) : fd(descriptor), manualReset(manual) {}
+    ~Event() { close(fd); }
+    Event(const Event&) = delete;
+    Event& operator=(const Event&) = delete;
     int fd;
     bool manualReset;
 };
@@ -458,7 +463,7 @@ public:
         }
         std::lock_guard lock(tableMutex_);
         const EventHandle handle = nextEvent_++;
-        events_[handle] = std::make_shared<Event>(Event{fd, manualReset});
+        events_[handle] = std::make_shared<Event>(fd, manualReset);
         return handle;
     }
 
@@ -470,16 +475,8 @@ public:
     }
 
     bool CloseEvent(EventHandle handle) override {
-        std::shared_ptr<Event> event;
-        {
-            std::lock_guard lock(tableMutex_);
-            auto it = events_.find(handle);
-            if (it == events_.end()) return Fail(kErrorInvalidHandle);
-            event = std::move(it->second);
-            events_.erase(it);
-        }
-        close(event->fd);
-        return true;
+        std::lock_guard lock(tableMutex_);
+        return events_.erase(handle) == 1 || Fail(kErrorInvalidHandle);
     }
 
     std::uint32_t WaitForSingleObject(EventHandle event, std::uint32_t ms) override {
