@@ -12,6 +12,7 @@ namespace toolkit::win32 {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"MtrForm";
+constexpr wchar_t kDialogClass[] = L"MtrDialog";  // a dialog's title bar shows no icon
 constexpr wchar_t kSurfaceClass[] = L"MtrSurface";
 constexpr int kSnapBuffer = 10;
 constexpr int kProgramIcon = 1;
@@ -43,6 +44,11 @@ void RegisterClasses() {
     if (!form.hIcon) form.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
     form.lpszClassName = kFormClass;
     RegisterClassExW(&form);
+    WNDCLASSEXW dialog = form;
+    dialog.hIcon = nullptr;
+    dialog.hIconSm = nullptr;
+    dialog.lpszClassName = kDialogClass;
+    RegisterClassExW(&dialog);
     WNDCLASSEXW surface{};
     surface.cbSize = sizeof(surface);
     surface.style = CS_DBLCLKS;
@@ -187,7 +193,7 @@ Win32Form::Win32Form(Win32Application& application, Form& form, FormStyle style)
     }
     Win32Form* main = application_.MainWindow();
     application_.AddForm(*this);
-    window_ = CreateWindowExW(exStyle, kFormClass, platform::Utf8ToUtf16(form_.Caption()).c_str(), windowStyle, left,
+    window_ = CreateWindowExW(exStyle, style_.dialogBorder ? kDialogClass : kFormClass, platform::Utf8ToUtf16(form_.Caption()).c_str(), windowStyle, left,
                               top, width, height, main ? main->Handle() : nullptr, nullptr, GetModuleHandleW(nullptr),
                               static_cast<Surface*>(this));
     NameWindow(window_, form_.Name());

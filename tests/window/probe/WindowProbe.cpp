@@ -106,7 +106,7 @@ BOOL CALLBACK BoxText(HWND window, LPARAM text) {
 BOOL CALLBACK TopLevel(HWND window, LPARAM) {
     if (!IsWindowVisible(window)) return TRUE;
     const std::string cls = ClassOf(window);
-    if (cls == "MtrForm") {
+    if (cls == "MtrForm" || cls == "MtrDialog") {
         RECT outer;
         RECT client;
         GetWindowRect(window, &outer);
