@@ -150,6 +150,16 @@ bool Flush(int fd, int queue) {
 
 class PosixCommApi final : public CommApi {
 public:
+    // A program that ends with a port still open: stop the watchers before they go.
+    ~PosixCommApi() override {
+        std::vector<CommHandle> open;
+        {
+            std::lock_guard lock(tableMutex_);
+            for (const auto& entry : devices_) open.push_back(entry.first);
+        }
+        for (CommHandle handle : open) CloseHandle(handle);
+    }
+
     std::uint32_t LastError() override { return lastError; }
 
     CommHandle OpenDevice(const std::string& path) override {
