@@ -6,11 +6,12 @@ namespace protocol {
 
 std::string HexDigits(std::uint32_t value, int digits) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i) {
-        text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+    std::string text;
+    do {
+        text.insert(text.begin(), kDigits[value & 0xF]);
         value >>= 4;
-    }
+    } while (value != 0);
+    if (static_cast<int>(text.size()) < digits) text.insert(0, static_cast<std::size_t>(digits) - text.size(), '0');
     return text;
 }
 

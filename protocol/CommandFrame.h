@@ -37,7 +37,8 @@ std::string WriteFrame(unsigned blockNumber, std::string_view blockData);
 // True when the reply's first three characters are expectedStart and its last is ";".
 bool ReplyAccepted(std::string_view reply, std::string_view expectedStart);
 
-// value as upper-case hex digits, zero-padded to digits.
+// value as upper-case hex digits, zero-padded to at least digits (a larger value keeps all of its
+// digits, as the framework's IntToHex does).
 std::string HexDigits(std::uint32_t value, int digits);
 
 }  // namespace protocol

@@ -21,6 +21,11 @@ TEST(CommandFrame, BuildsTheFramesOfTheBootloader) {
     EXPECT_EQ(EraseFrame(0xFFFFFF), "k04FFFFFF01;");  // 04 + 3 * FF = 0x301
     EXPECT_EQ(WriteFrame(1, "AABB"), "k0501AABB6B;");
     EXPECT_EQ(WriteFrame(0x12, ""), "k051217;");
+
+    // Error messages name addresses with at least six digits, never cut.
+    EXPECT_EQ(HexDigits(0, 6), "000000");
+    EXPECT_EQ(HexDigits(0xABC, 6), "000ABC");
+    EXPECT_EQ(HexDigits(0x1000010, 6), "1000010");
 }
 
 TEST(ReplyAccepted, TestsTheStartAndTheLastCharacterOnly) {
