@@ -180,6 +180,20 @@ sleep 0.3
   || fail "picture pixel $released released, $pressed pressed"
 probe | grep -q '^form FormHelp ' && fail "a press released off the button showed the About window"
 
+# ---- The user picks COM5 in the compact layout: the focus goes to ButtonConect, outside the
+# client area.
+port=$(line_of '^control cbPort ')
+IFS=, read -r px py <<<"$(field centre "$port")"
+# Open the list and click its second item: a pick by mouse (Enter would then click ButtonConect,
+# which the pick has focused).
+IFS=, read -r _ _ _ ph <<<"$(field at "$port")"
+xdotool mousemove "$px" "$py" click 1
+sleep 0.5
+xdotool mousemove "$px" $((py + (ph + 1) / 2 + 15 + 7)) click 1
+if wait_for '^control cbPort .* text=COM5$' 5; then pass "COM5 picked"; else fail "port: $(line_of cbPort)"; fi
+probe | grep -q '^control ButtonConect .* focused=1 ' && pass "the pick focuses ButtonConect (outside the client area)" \
+  || fail "focus after the pick: $(probe | grep 'focused=1' || echo none)"
+
 # ---- Keys: Ctrl+E alone does nothing; Ctrl+Shift+E gives the expanded layout.
 xdotool windowfocus --sync "$xwin"
 xdotool key ctrl+e
@@ -251,17 +265,8 @@ sleep 0.5
 probe | grep -q '^control LabelNameOfHex .* text=Мікропрограма : dev.hex - відкрита. Запишіть в прилад$' \
   && pass "status names dev.hex" || fail "status: $(line_of LabelNameOfHex)"
 
-# ---- One write through the window: pick COM5, click Write, the success message, the flash.
+# ---- One write through the window: COM5 picked above, Write clicked, the success message, the flash.
 xdotool windowfocus --sync "$xwin"
-port=$(line_of '^control cbPort ')
-IFS=, read -r px py <<<"$(field centre "$port")"
-# Open the list and click its second item: a pick by mouse (Enter would then click ButtonConect,
-# which the pick has focused).
-IFS=, read -r _ _ _ ph <<<"$(field at "$port")"
-xdotool mousemove "$px" "$py" click 1
-sleep 0.5
-xdotool mousemove "$px" $((py + (ph + 1) / 2 + 15 + 7)) click 1
-if wait_for '^control cbPort .* text=COM5$' 5; then pass "COM5 picked"; else fail "port: $(line_of cbPort)"; fi
 read -r bx by < <(penguin_pixel)
 enabled_body=$(brightness "$bx" "$by")
 IFS=, read -r wx wy <<<"$(field centre "$(line_of '^control ButtonWrite ')")"
@@ -285,8 +290,9 @@ done
 [ "$outcome" = success ] && pass "the write reports success" || fail "write outcome: ${outcome:-none in time}"
 # After a successful write ButtonWrite is disabled: its picture at a third of its opacity.
 sleep 0.5
-probe | grep -q '^control ButtonWrite .* enabled=0 ' && probe | grep -q '^control ButtonConect .* enabled=1 ' \
-  && pass "after the write: Write disabled, Identify enabled" || fail "after the write: $(line_of ButtonWrite)"
+probe | grep -q '^control ButtonWrite .* enabled=0 ' && probe | grep -q '^control ButtonConect .* enabled=1 visible=1 focused=1 ' \
+  && pass "after the write: Write disabled, Identify enabled and focused" \
+  || fail "after the write: $(line_of ButtonWrite); $(line_of ButtonConect); focus: $(probe | grep 'focused=1' || echo none)"
 shot after-write
 read -r bx by < <(penguin_pixel)
 disabled_body=$(brightness "$bx" "$by")

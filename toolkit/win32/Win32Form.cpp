@@ -306,11 +306,10 @@ void Win32Form::Changed(Control&) {
         const auto found = byControl_.find(active);
         if (found != byControl_.end()) {
             HWND target = found->second->Handle();
-            if (GetActiveWindow() == window_) {
-                if (GetFocus() != target) SetFocus(target);
-            } else {
-                lastFocus_ = target;  // takes the focus when the window is next activated
-            }
+            // Also the focus the window gets back when it is next activated (after a message
+            // box, say, whose closing may reactivate the window only later).
+            lastFocus_ = target;
+            if (GetActiveWindow() == window_ && GetFocus() != target) SetFocus(target);
         }
     }
     syncing_ = false;

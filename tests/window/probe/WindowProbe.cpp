@@ -3,7 +3,8 @@
 // client area, screen centres, texts and states, and every message box with its text.
 //
 //   form <name> outer=X,Y,W,H client=W,H caption=<text>
-//   control <name> <class> at=X,Y,W,H centre=X,Y enabled=0|1 visible=0|1 [items=<a;b;...>] text=<text>
+//   control <name> <class> at=X,Y,W,H centre=X,Y enabled=0|1 visible=0|1 focused=0|1
+//           [items=<a;b;...>] text=<text>
 //   box caption=<text> text=<text>
 //
 // Texts are UTF-8 with CR and LF written as \r and \n.
@@ -82,6 +83,14 @@ std::string output;
 
 void Line(const std::string& line) { output += line + "\n"; }
 
+// The window that has the keyboard focus in the thread that owns window.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
 BOOL CALLBACK Control(HWND window, LPARAM) {
     if (NameOf(window) == "-") return TRUE;
     RECT r;
@@ -92,6 +101,7 @@ BOOL CALLBACK Control(HWND window, LPARAM) {
          std::to_string(r.top) + "," + std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top) +
          " centre=" + std::to_string(centre.x) + "," + std::to_string(centre.y) +
          " enabled=" + (IsWindowEnabled(window) ? "1" : "0") + " visible=" + (IsWindowVisible(window) ? "1" : "0") +
+         " focused=" + (FocusOf(window) == window ? "1" : "0") +
          (ClassOf(window) == "ComboBox" ? ComboText(window) : " text=" + TextOf(window)));
     return TRUE;
 }
