@@ -9,8 +9,11 @@ wine_prepare() {
     wineboot --init >/dev/null 2>&1
     wineserver -w
   fi
-  # Its output goes to /dev/null, or ctest would wait on the inherited pipe forever.
+  # Its output goes to /dev/null, or ctest would wait on the inherited pipe forever. The same
+  # holds for the prefix's services, which the first program started under the server brings up:
+  # start them here, away from ctest's pipes.
   wineserver -p >/dev/null 2>&1 </dev/null
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 wine_stop() {
   wineserver -k >/dev/null 2>&1 || true

@@ -8,5 +8,5 @@ cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64 -j "$jobs"
 source scripts/wine-env.sh
 wine_prepare
-ctest --preset windows-x64 -j "$jobs"
+ctest --preset windows-x64 -j "$jobs" --timeout 300
 wine_stop
