@@ -93,6 +93,15 @@ penguin_pixel() {
   echo $((${centre%,*} - 36 + 12 + 10)) $((${centre#*,} - 28 + 4 + 29))
 }
 main_window() { xdotool search --name '^MT-R508 Bootloader' | head -1; }
+# Activates the main window by a click on its bare background right of the status line (client
+# point 250, 92). Not on the title bar: a press there starts Wine's move loop, which takes keys.
+# X focus alone does not activate a Wine window while another of its windows is active.
+activate_main() {
+  local cx cy
+  IFS=, read -r cx cy <<<"$(field centre "$(line_of '^control ProgressbarReadWrite ')")"
+  xdotool mousemove $((cx - 144 - 6 + 250)) $((cy - 8 - 104 + 92)) click 1
+  sleep 0.3
+}
 # Drags with the left button from ($1, $2) to ($3, $4), in steps, as a hand would.
 drag() {
   xdotool mousemove "$1" "$2" mousedown 1
@@ -179,6 +188,10 @@ sleep 0.3
 [ "$released" -lt 150 ] && [ "$pressed" -gt 200 ] && pass "pressed picture moves 2 px right and down" \
   || fail "picture pixel $released released, $pressed pressed"
 probe | grep -q '^form FormHelp ' && fail "a press released off the button showed the About window"
+xdotool mousemove "$ix" "$iy" click 1
+if wait_for '^form FormHelp ' 5; then pass "the About button shows the About window"; else fail "About button: no About window"; fi
+xdotool key F1
+wait_for '^form MainForm .* front=1 ' 5 || fail "About window not hidden by F1"
 
 # ---- The user picks COM5 in the compact layout: the focus goes to ButtonConect, outside the
 # client area.
@@ -219,6 +232,12 @@ shot about
 xdotool key Escape
 sleep 0.5
 probe | grep -q '^form FormHelp ' && pass "Esc leaves the About window open" || fail "Esc closed the About window"
+# F1 in the main window while the About window is open brings it to the front.
+activate_main
+wait_for '^form MainForm .* front=1 ' 5 || fail "main window not in front"
+xdotool key F1
+if wait_for '^form FormHelp .* front=1 ' 5; then pass "F1 brings the open About window to the front"
+else fail "About window not in front: $(probe | grep '^form')"; fi
 xdotool key F1
 if wait_for '^form MainForm ' 5 && ! probe | grep -q '^form FormHelp '; then pass "F1 in the About window hides it"
 else fail "About window still shown"; fi
@@ -232,7 +251,7 @@ moved=$(field outer "$(line_of '^form FormHelp ')")
 [ "${moved%,*,*}" = "516,297" ] && pass "About window dragged to 516, 297" || fail "About window dragged to $moved"
 xdotool key F1
 sleep 0.5
-xdotool windowfocus --sync "$xwin"
+activate_main
 xdotool key F1
 if wait_for '^form FormHelp outer=516,297,' 5; then pass "About window shown again where it was left"
 else fail "About window shown at $(field outer "$(line_of '^form FormHelp ')")"; fi
@@ -251,6 +270,20 @@ drag $((90)) $((9)) $((screen_w - mw - 7 + 90)) $((200 + 9))
 
 # ---- Open: the real file dialog, a file typed in, the file's name in the status line.
 cp "$root/resources/firmware/mt-r508-171115.hex" "$work/dev.hex"
+# A typed name of a file that does not exist: the default error handler names it in a message box.
+IFS=, read -r ox oy <<<"$(field centre "$(line_of '^control ButtonOpenHex ')")"
+xdotool mousemove "$ox" "$oy" click 1
+wait_for '^box ' 10 || fail "no file dialog"
+sleep 1
+xdotool type --delay 20 "Z:$(tr / '\\' <<<"$work/missing.hex")"
+xdotool key Return
+if wait_for '^box .*missing\.hex' 15; then pass "a missing file is reported: $(line_of '^box ' | sed 's/.*text=//')"
+else fail "missing file: $(probe | grep '^box' || echo no message)"; fi
+shot open-error
+xdotool key Return
+sleep 0.5
+probe | grep -q '^control LabelNameOfHex .* text=Мікропрограма готова до запису$' && pass "status unchanged" \
+  || fail "status after the failed Open: $(line_of LabelNameOfHex)"
 IFS=, read -r ox oy <<<"$(field centre "$(line_of '^control ButtonOpenHex ')")"
 xdotool mousemove "$ox" "$oy" click 1
 if wait_for '^box ' 10; then pass "Open shows the file dialog"; else fail "no file dialog"; fi

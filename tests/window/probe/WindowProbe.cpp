@@ -2,7 +2,7 @@
 // every visible form (by its control name), its controls with their positions in their parent's
 // client area, screen centres, texts and states, and every message box with its text.
 //
-//   form <name> outer=X,Y,W,H client=W,H caption=<text>
+//   form <name> outer=X,Y,W,H client=W,H front=0|1 caption=<text>
 //   control <name> <class> at=X,Y,W,H centre=X,Y enabled=0|1 visible=0|1 focused=0|1
 //           [items=<a;b;...>] text=<text>
 //   box caption=<text> text=<text>
@@ -123,7 +123,8 @@ BOOL CALLBACK TopLevel(HWND window, LPARAM) {
         GetClientRect(window, &client);
         Line("form " + NameOf(window) + " outer=" + std::to_string(outer.left) + "," + std::to_string(outer.top) + "," +
              std::to_string(outer.right - outer.left) + "," + std::to_string(outer.bottom - outer.top) +
-             " client=" + std::to_string(client.right) + "," + std::to_string(client.bottom) + " caption=" + TextOf(window));
+             " client=" + std::to_string(client.right) + "," + std::to_string(client.bottom) +
+             " front=" + (GetForegroundWindow() == window ? "1" : "0") + " caption=" + TextOf(window));
         EnumChildWindows(window, Control, 0);
     } else if (cls == "#32770") {
         std::string text;
