@@ -7,8 +7,11 @@ wine_prepare() {
   mkdir -p "$WINEPREFIX"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init >/dev/null 2>&1
-    wineserver -w
   fi
+  # A server left from an earlier step (or still shutting down) would make the new one fail:
+  # end it and wait for it first.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   # Its output goes to /dev/null, or ctest would wait on the inherited pipe forever. The same
   # holds for the prefix's services, which the first program started under the server brings up:
   # start them here, away from ctest's pipes.
