@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/CommApi.h"
 #include "platform/SerialCommRegistry.h"
+#include "platform/win32/WideText.h"
 #include "resources/windows/ResourceIds.h"
 #include "toolkit/win32/Win32Application.h"
 #include "toolkit/win32/Win32Form.h"
@@ -53,13 +54,7 @@ void DrawAboutWindow(Win32Form& window, app::TFormHelp& form) {
     window.KeyDown = [&form](std::uint16_t key, unsigned shift) { form.FormKeyDown(key, shift); };
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
-
+int Run() {
     toolkit::win32::Win32Application application;
     application.SetTitle(app::kApplicationTitle);
 
@@ -87,6 +82,25 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     mainForm.SetVisible(true);
     application.RunMessageLoop();
-    CoUninitialize();
+    mainForm.ShowAboutWindow = nullptr;
     return 0;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    int result = 1;
+    try {
+        result = Run();
+    } catch (const std::exception& error) {
+        // Only what fails before the message loop runs gets here (a window or a picture that
+        // cannot be made); the handlers' errors go to the application's default handler.
+        MessageBoxW(nullptr, platform::Utf8ToUtf16(error.what()).c_str(), platform::Utf8ToUtf16(app::kApplicationTitle).c_str(),
+                    MB_OK | MB_ICONERROR);
+    }
+    CoUninitialize();
+    return result;
 }

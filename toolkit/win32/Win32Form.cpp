@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <stdexcept>
 
 #include "platform/win32/WideText.h"
 #include "toolkit/win32/ControlWindows.h"
@@ -109,6 +110,7 @@ void ControlWindow::Create(const wchar_t* className, DWORD style, DWORD exStyle,
                               b.Left, b.Top, b.Width, height < 0 ? b.Height : height, form_.ParentHandleOf(control_),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId++)), GetModuleHandleW(nullptr),
                               className ? nullptr : static_cast<Surface*>(this));
+    if (!window_) throw std::runtime_error("Cannot create the window of " + control_.Name());
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(form_.App().Font()), FALSE);
     NameWindow(window_, control_.Name());
     control_.SetPeer(this);
@@ -196,6 +198,10 @@ Win32Form::Win32Form(Win32Application& application, Form& form, FormStyle style)
     window_ = CreateWindowExW(exStyle, style_.dialogBorder ? kDialogClass : kFormClass, platform::Utf8ToUtf16(form_.Caption()).c_str(), windowStyle, left,
                               top, width, height, main ? main->Handle() : nullptr, nullptr, GetModuleHandleW(nullptr),
                               static_cast<Surface*>(this));
+    if (!window_) {
+        application_.RemoveForm(*this);
+        throw std::runtime_error("Cannot create the window of " + form_.Name());
+    }
     NameWindow(window_, form_.Name());
     form_.SetPeer(this);
 }
