@@ -24,31 +24,21 @@ struct WriteState {
     int Delays[3] = {0, 0, 0};  // erase, write, flash: the wait in ms before reading a reply
 };
 
-const char* ReplyStartOf(StepKind kind) {
-    switch (kind) {
-        case StepKind::Erase: return kEraseReplyStart;
-        case StepKind::Write: return kWriteReplyStart;
-        case StepKind::Flash: return kFlashReplyStart;
-    }
-    return "";
-}
+// What sets each kind of step apart: the reply that acknowledges it, the verb of its log
+// line, and the prefix of its error message.
+struct StepTexts {
+    const char* ReplyStart;
+    const char* Verb;
+    const char* ErrorPrefix;
+};
 
-const char* VerbOf(StepKind kind) {
-    switch (kind) {
-        case StepKind::Erase: return kEraseVerb;
-        case StepKind::Write: return kWriteVerb;
-        case StepKind::Flash: return kFlashVerb;
-    }
-    return "";
-}
-
-const char* ErrorPrefixOf(StepKind kind) {
-    switch (kind) {
-        case StepKind::Erase: return kEraseErrorPrefix;
-        case StepKind::Write: return kWriteErrorPrefix;
-        case StepKind::Flash: return kFlashErrorPrefix;
-    }
-    return "";
+const StepTexts& TextsOf(StepKind kind) {
+    static const StepTexts kTexts[] = {
+        {kEraseReplyStart, kEraseVerb, kEraseErrorPrefix},
+        {kWriteReplyStart, kWriteVerb, kWriteErrorPrefix},
+        {kFlashReplyStart, kFlashVerb, kFlashErrorPrefix},
+    };
+    return kTexts[static_cast<int>(kind)];
 }
 
 std::string CalibrationText(const WriteState& state) {
@@ -63,11 +53,11 @@ StepEnd AcknowledgedStep(const CommandContext& context, WriteState& state, StepK
     for (int attempt = 0; attempt < kAttemptLimit; ++attempt) {
         context.Application.ProcessMessages();
         Send(context, context.CommandText);
-        LogSentFrame(context.MemoAbout, VerbOf(kind), context.CommandText);
+        LogSentFrame(context.MemoAbout, TextsOf(kind).Verb, context.CommandText);
         context.Clock.Sleep(static_cast<std::uint32_t>(delay));
         context.ReplyText.clear();
         context.ReplyText = Read(context, kShortReplyLimit);
-        if (ReplyAccepted(context.ReplyText, ReplyStartOf(kind))) return StepEnd::Accepted;
+        if (ReplyAccepted(context.ReplyText, TextsOf(kind).ReplyStart)) return StepEnd::Accepted;
         ++state.FailedAttempts;
         ++delay;
         context.Label3.SetCaption(CalibrationText(state));
@@ -100,7 +90,7 @@ Outcome ReportStepError(const CommandContext& context, const WriteState& state, 
     context.cbBaudRate.SetEnabled(true);
     context.ButtonConect.SetEnabled(true);
     context.LabelNameOfHex.SetCaption(kStatusFilePrefix + FileNameOnly(context.OpenedFileName) + kStatusErrorSuffix);
-    application.ShowMessage(ErrorPrefixOf(kind) + HexDigits(state.WriteAddress, 6));
+    application.ShowMessage(TextsOf(kind).ErrorPrefix + HexDigits(state.WriteAddress, 6));
     application.ShowMessage(kWarningIncomplete);
     return Outcome::WriteError;
 }
