@@ -310,6 +310,11 @@ outcome=""
 deadline=$((SECONDS + 180))
 while [ $SECONDS -lt $deadline ]; do
   box=$(line_of '^box ' || true)
+  if [ -z "${writing:-}" ] && probe | grep -Eq '^control ProgressbarReadWrite .* text=([1-9][0-9]?)%$'; then
+    writing=$(field text "$(line_of '^control ProgressbarReadWrite ')")
+    pass "the gauge moves during the write ($writing)"
+    shot writing
+  fi
   if [ -n "$box" ]; then
     echo "     message: ${box#*text=}"
     if grep -q 'Мікропрограма успішно завантажена' <<<"$box"; then outcome=success; shot written; fi
@@ -340,6 +345,15 @@ if [ -f "$work/flash.bin" ] && cmp -n 65536 "$work/flash.bin" "$work/image.bin";
 else
   fail "flash differs from the image"
 fi
+
+# ---- Ctrl+R refreshes the port list: the first port selected anew, "Порти оновлено!" shown.
+activate_main
+xdotool key ctrl+r
+if wait_for '^box .*text=Порти оновлено!$' 10; then pass "Ctrl+R: Порти оновлено!"; else fail "Ctrl+R: $(probe | grep '^box' || echo no message)"; fi
+xdotool key Return
+sleep 0.5
+probe | grep -q '^control cbPort .* items=COM1;COM5 text=COM1$' && pass "Ctrl+R selects the first port" \
+  || fail "after Ctrl+R: $(line_of cbPort)"
 
 echo "screenshots in $shots"
 [ "$failures" -eq 0 ] || { echo "$failures window test(s) failed"; exit 1; }
