@@ -27,7 +27,6 @@ for _ in $(seq 100); do [ -e "$rig/host" ] && [ -e "$rig/device" ] && break; sle
 wine_prepare
 wine reg add 'HKLM\Software\Wine\Ports' /v "$host_com" /t REG_SZ /d "$rig/host" /f >/dev/null 2>&1
 wine reg add 'HKLM\Software\Wine\Ports' /v "$device_com" /t REG_SZ /d "$rig/device" /f >/dev/null 2>&1
-# The port mapping is read when the server starts.
-wineserver -k >/dev/null 2>&1 || true
+# The port mapping is read when the server starts: start a fresh one.
 wine_prepare
 MTR508_SERIAL_PAIR="$host_com,$device_com" LD_PRELOAD="$rig/libptymodemlines.so" wine "$exe"
