@@ -242,6 +242,15 @@ xdotool key F1
 if wait_for '^form MainForm ' 5 && ! probe | grep -q '^form FormHelp '; then pass "F1 in the About window hides it"
 else fail "About window still shown"; fi
 
+# Enter and Space press the About window's OK button, which has the focus: the window hides.
+for key in Return space; do
+  xdotool key F1
+  wait_for '^form FormHelp .* front=1 ' 5 || fail "About window not shown for $key"
+  xdotool key "$key"
+  if wait_for '^form MainForm .* front=1 ' 5 && ! probe | grep -q '^form FormHelp '; then pass "$key on OK closes the About window"
+  else fail "$key on OK: $(probe | grep '^form')"; fi
+done
+
 # ---- Moving: the About window comes back where it was left; the main window snaps to a screen
 # edge it comes within 10 pixels of, and not from farther.
 xdotool key F1
