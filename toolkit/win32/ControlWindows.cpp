@@ -1,10 +1,25 @@
 #include "toolkit/win32/ControlWindows.h"
 
+#include <commctrl.h>
+
 #include "platform/win32/WideText.h"
 #include "toolkit/win32/Win32Application.h"
 
 namespace toolkit::win32 {
 namespace {
+
+LRESULT CALLBACK SkinnedComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR self) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        reinterpret_cast<ComboBoxWindow*>(self)->PaintClosed(dc);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, SkinnedComboProc, 1);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
 
 COLORREF FromRgb(long rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -169,6 +184,21 @@ ComboBoxWindow::ComboBoxWindow(Win32Form& form, ComboBox& comboBox) : ControlWin
     // The window's height includes the dropped-down list: room for 16 items.
     Create(L"COMBOBOX", CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0,
            comboBox.Bounds.Height + 16 * 15);
+    SetWindowSubclass(window_, SkinnedComboProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void ComboBoxWindow::PaintClosed(HDC dc) {
+    RECT client;
+    GetClientRect(window_, &client);
+    const bool disabled = !IsWindowEnabled(window_);
+    const RECT field = PaintComboFrame(dc, client, disabled);
+    const int index = static_cast<int>(SendMessageW(window_, CB_GETCURSEL, 0, 0));
+    std::wstring text;
+    if (index >= 0 && static_cast<std::size_t>(index) < shownItems_.size()) {
+        text = platform::Utf8ToUtf16(shownItems_[static_cast<std::size_t>(index)]);
+    }
+    const bool focused = GetFocus() == window_ && !SendMessageW(window_, CB_GETDROPPEDSTATE, 0, 0);
+    PaintComboItem(dc, field, text, focused, disabled, form_.App().Font());
 }
 
 void ComboBoxWindow::Changed(Control& control) {

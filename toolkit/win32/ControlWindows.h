@@ -46,6 +46,8 @@ public:
     void Changed(Control& control) override;
     void Command(WORD code) override;
     void DrawItem(const DRAWITEMSTRUCT& item) override;
+    // The closed box in the skin's frame (the system control keeps its behaviour).
+    void PaintClosed(HDC dc);
 
 private:
     ComboBox& comboBox_;

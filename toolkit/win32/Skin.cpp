@@ -122,6 +122,37 @@ void PaintBar(HDC dc, const RECT& rect, double fraction, const std::wstring& tex
     CentredText(dc, rect, text, RGB(20, 30, 40), font);
 }
 
+RECT PaintComboFrame(HDC dc, const RECT& rect, bool disabled) {
+    const COLORREF border = disabled ? RGB(170, 176, 184) : RGB(96, 122, 160);
+    HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+    FillRect(dc, &rect, white);
+    DeleteObject(white);
+    RECT button{rect.right - 17, rect.top + 1, rect.right - 1, rect.bottom - 1};
+    FillGradient(dc, button, disabled ? RGB(236, 238, 240) : RGB(226, 236, 250),
+                 disabled ? RGB(206, 210, 214) : RGB(140, 170, 214));
+    HBRUSH arrowBrush = CreateSolidBrush(disabled ? RGB(150, 150, 150) : RGB(30, 50, 90));
+    HPEN none = static_cast<HPEN>(GetStockObject(NULL_PEN));
+    HGDIOBJ oldPen = SelectObject(dc, none);
+    HGDIOBJ oldBrush = SelectObject(dc, arrowBrush);
+    const int cx = (button.left + button.right) / 2;
+    const int cy = (button.top + button.bottom) / 2;
+    const POINT arrow[3] = {{cx - 4, cy - 2}, {cx + 4, cy - 2}, {cx, cy + 3}};
+    Polygon(dc, arrow, 3);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(arrowBrush);
+    HPEN pen = CreatePen(PS_SOLID, 1, border);
+    oldPen = SelectObject(dc, pen);
+    oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+    MoveToEx(dc, button.left - 1, rect.top, nullptr);
+    LineTo(dc, button.left - 1, rect.bottom);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+    return RECT{rect.left + 2, rect.top + 2, button.left - 2, rect.bottom - 2};
+}
+
 void PaintComboItem(HDC dc, const RECT& rect, const std::wstring& text, bool selected, bool disabled, HFONT font) {
     const COLORREF back = selected ? RGB(44, 110, 200) : RGB(255, 255, 255);
     HBRUSH brush = CreateSolidBrush(back);

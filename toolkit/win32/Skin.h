@@ -28,6 +28,9 @@ void PaintPanel(HDC dc, const RECT& rect);
 void PaintButton(HDC dc, const RECT& rect, Skin skin, ButtonState state, const std::wstring& caption, HFONT font);
 // fraction 0 .. 1 of the groove filled; text drawn centred across the bar when not empty.
 void PaintBar(HDC dc, const RECT& rect, double fraction, const std::wstring& text, HFONT font);
+// The closed drop-down list: frame and arrow button; the field inside is painted as an item.
+// Returns the field's rectangle.
+RECT PaintComboFrame(HDC dc, const RECT& rect, bool disabled);
 // One item of a drop-down list, or the field of the closed box.
 void PaintComboItem(HDC dc, const RECT& rect, const std::wstring& text, bool selected, bool disabled, HFONT font);
 
