@@ -308,6 +308,11 @@ probe | grep -q '^control LabelNameOfHex .* text=Мікропрограма : de
   && pass "status names dev.hex" || fail "status: $(line_of LabelNameOfHex)"
 
 # ---- One write through the window: COM5 picked above, Write clicked, the success message, the flash.
+# Never with another port: COM1 is this machine's console.
+if ! probe | grep -q '^control cbPort .* text=COM5$'; then
+  fail "COM5 is not the chosen port: no write attempted"
+  exit 1
+fi
 xdotool windowfocus --sync "$xwin"
 read -r bx by < <(penguin_pixel)
 enabled_body=$(brightness "$bx" "$by")
