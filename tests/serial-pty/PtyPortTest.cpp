@@ -214,6 +214,26 @@ TEST_F(PtyPort, EveryRateIsAccepted) {
     AwaitReceived(3);
 }
 
+TEST_F(PtyPort, AWriteTheLineCannotTakeEndsAtItsTotalTimeOutWithThePartSent) {
+    // Last of the suite: it leaves the far end full. Nobody reads the far end, so the line fills up; the write total (here 200 ms) ends the
+    // write, which returns what went out without raising.
+    TComTimeouts timeouts;
+    timeouts.Assign(host.Timeouts());
+    timeouts.SetWriteTotalMultiplier(0);
+    timeouts.SetWriteTotalConstant(200);
+    host.SetTimeouts(timeouts);
+    const std::string flood(1 << 20, 'x');
+    Watchdog watchdog("a write into a full line");
+    const auto start = Clock::now();
+    const int written = host.WriteString(flood);
+    const double took = MillisecondsSince(start);
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, static_cast<int>(flood.size()));
+    EXPECT_GE(took, 190.0);
+    EXPECT_LE(took, 1000.0);
+    RecordProperty("written", written);
+}
+
 }  // namespace
 }  // namespace serial::testing
 
