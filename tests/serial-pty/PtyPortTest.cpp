@@ -96,7 +96,7 @@ TEST_F(PtyPort, ReadOfSilenceReturnsNothingAtTheTotalTimeOut) {
         const double took = MillisecondsSince(start);
         EXPECT_EQ(text, "");
         EXPECT_GE(took, total - 1.5) << "count " << count;
-        EXPECT_LE(took, total + 40.0) << "count " << count;
+        EXPECT_LE(took, total + 80.0) << "count " << count;
         RecordProperty("silent_read_" + std::to_string(count) + "_ms", std::to_string(took));
     }
 }
@@ -115,17 +115,17 @@ TEST_F(PtyPort, ReplyInTwoBurstsEndsTheReadAfterTheFirst) {
     device.WriteString("k82");
     AwaitReceived(3);
     std::thread later([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
         device.WriteString("0102");
     });
     std::string text;
     const auto start = Clock::now();
-    const int first = host.ReadString(text, 20);
+    const int first = host.ReadString(text, 40);
     const double took = MillisecondsSince(start);
     later.join();
     EXPECT_EQ(first, 3);
     EXPECT_EQ(text, "k82");
-    EXPECT_LT(took, 12.0);
+    EXPECT_LT(took, 30.0);  // the 1 ms interval ended it, long before its total of 41 ms
     RecordProperty("first_burst_read_ms", std::to_string(took));
     std::string rest;
     ASSERT_EQ(host.ReadString(rest, 20), 4);
