@@ -1,5 +1,7 @@
 #include "platform/fake/FakeCommApi.h"
 
+#include "platform/CompletionBlock.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -13,28 +15,10 @@ namespace {
 
 constexpr std::uint32_t kErrorInvalidHandle = 6;
 constexpr std::uint32_t kErrorIoIncomplete = 996;
-constexpr std::uint32_t kStatusPending = 0x103;
 constexpr std::uint32_t kMaximum = 0xFFFFFFFFu;
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 
 thread_local std::uint32_t lastError = 0;
-
-// The completion block's state, kept where the system keeps it: a status (0 done, pending, or an
-// error) and the count transferred. A block that was never started reads as done with 0.
-struct BlockState {
-    std::uint32_t status;
-    std::uint32_t count;
-};
-
-BlockState ReadBlock(const Overlapped& overlapped) {
-    BlockState state{};
-    std::memcpy(&state, overlapped.SystemBlock, sizeof state);
-    return state;
-}
-
-void WriteBlock(Overlapped& overlapped, BlockState state) {
-    std::memcpy(overlapped.SystemBlock, &state, sizeof state);
-}
 
 bool Fails(bool result, std::uint32_t error) {
     if (!result) lastError = error;
@@ -381,13 +365,13 @@ bool FakeCommApi::WaitCommEvent(CommHandle handle, std::uint32_t* mask, Overlapp
     waitMask_ = mask;
     waitBlock_ = overlapped;
     lastWaitBlock_ = overlapped;
-    WriteBlock(*overlapped, {kStatusPending, 0});
+    WriteCompletion(*overlapped, {kCompletionPending, 0});
     lastError = kErrorIoPending;
     return false;
 }
 
 void FakeCommApi::Complete(Overlapped* overlapped, std::uint32_t status, std::uint32_t count) {
-    WriteBlock(*overlapped, {status, count});
+    WriteCompletion(*overlapped, {status, count});
     SignalLocked(overlapped->Event);
 }
 
@@ -502,9 +486,9 @@ bool FakeCommApi::GetOverlappedResult(CommHandle handle, Overlapped* overlapped,
     std::unique_lock lock(mutex_);
     if (overlapped != lastWaitBlock_ && Faulted(CommCall::GetOverlappedResult)) return false;
     (void)handle;
-    if (wait) changed_.wait(lock, [&] { return ReadBlock(*overlapped).status != kStatusPending; });
-    const BlockState state = ReadBlock(*overlapped);
-    if (state.status == kStatusPending) return Fails(false, kErrorIoIncomplete);
+    if (wait) changed_.wait(lock, [&] { return ReadCompletion(*overlapped).status != kCompletionPending; });
+    const CompletionState state = ReadCompletion(*overlapped);
+    if (state.status == kCompletionPending) return Fails(false, kErrorIoIncomplete);
     *transferred = state.count;
     if (overlapped == lastWaitBlock_ && state.status == 0) {
         ++eventResultsTaken_;

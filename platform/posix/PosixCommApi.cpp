@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/CommApi.h"
+#include "platform/CompletionBlock.h"
 #include "platform/posix/TtyLineSettings.h"
 
 namespace platform {
@@ -36,7 +37,6 @@ constexpr std::uint32_t kErrorGenFailure = 31;
 constexpr std::uint32_t kErrorInvalidParameter = 87;
 constexpr std::uint32_t kErrorIoIncomplete = 996;
 constexpr std::uint32_t kErrorDeviceNotConnected = 1167;
-constexpr std::uint32_t kStatusPending = 0x103;
 constexpr std::uint32_t kMaximum = 0xFFFFFFFFu;
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 // While read characters wait unread, the watcher looks for new ones this often.
@@ -69,23 +69,6 @@ int PollUntil(pollfd* fds, nfds_t count, std::int64_t deadline) {
         const int result = ppoll(fds, count, limit, nullptr);
         if (result >= 0 || errno != EINTR) return result;
     }
-}
-
-// The completion block's state where the system keeps it: a status (0 done, pending, or an
-// error) and the count transferred. A block never started reads as done with 0.
-struct BlockState {
-    std::uint32_t status;
-    std::uint32_t count;
-};
-
-BlockState ReadBlock(const Overlapped& overlapped) {
-    BlockState state{};
-    std::memcpy(&state, overlapped.SystemBlock, sizeof state);
-    return state;
-}
-
-void WriteBlock(Overlapped& overlapped, BlockState state) {
-    std::memcpy(overlapped.SystemBlock, &state, sizeof state);
 }
 
 // An eventfd; it stays open while a wait still holds it, even after CloseEvent.
@@ -329,7 +312,7 @@ public:
             if (device->waitBlock) return Fail(kErrorInvalidParameter);
             device->waitMask = mask;
             device->waitBlock = overlapped;
-            WriteBlock(*overlapped, {kStatusPending, 0});
+            WriteCompletion(*overlapped, {kCompletionPending, 0});
         }
         Wake(*device);
         return Fail(kErrorIoPending);
@@ -452,15 +435,15 @@ public:
     }
 
     bool GetOverlappedResult(CommHandle, Overlapped* overlapped, std::uint32_t* transferred, bool wait) override {
-        if (wait && ReadBlock(*overlapped).status == kStatusPending) {
+        if (wait && ReadCompletion(*overlapped).status == kCompletionPending) {
             std::shared_ptr<Event> event = FindEvent(overlapped->Event);
-            while (event && ReadBlock(*overlapped).status == kStatusPending) {
+            while (event && ReadCompletion(*overlapped).status == kCompletionPending) {
                 pollfd fd{event->fd, POLLIN, 0};
                 PollUntil(&fd, 1, NowNs() + 10'000'000);
             }
         }
-        const BlockState state = ReadBlock(*overlapped);
-        if (state.status == kStatusPending) return Fail(kErrorIoIncomplete);
+        const CompletionState state = ReadCompletion(*overlapped);
+        if (state.status == kCompletionPending) return Fail(kErrorIoIncomplete);
         *transferred = state.count;
         return state.status == 0 || Fail(state.status);
     }
@@ -535,7 +518,7 @@ private:
     }
 
     void Complete(Overlapped* overlapped, std::uint32_t status, std::uint32_t count) {
-        WriteBlock(*overlapped, {status, count});
+        WriteCompletion(*overlapped, {status, count});
         if (auto event = FindEvent(overlapped->Event)) Signal(*event);
     }
 
