@@ -159,8 +159,8 @@ ButtonConect 31 16 81 57
 ButtonOpenHex 152 16 81 57
 TABLE
 # Labels are sized to their text: only their place is fixed.
-for spec in "Label1 49,17" "LabelNameOfHex 10,87" "Label3 12,149"; do
-  read -r name place <<<"$spec"
+for label in "Label1 49,17" "LabelNameOfHex 10,87" "Label3 12,149"; do
+  read -r name place <<<"$label"
   at=$(field at "$(line_of "^control $name ")")
   [ "${at%,*,*}" = "$place" ] || fail "$name at $at, not at $place"
 done
