@@ -124,6 +124,23 @@ TEST_F(WriteOverPty, WriteLeavesTheImageInFlash) {
     }
 }
 
+// --progress always: away from a terminal the progress comes as lines on stderr, and it ends
+// before the success status; --progress never (and the default, off a terminal) draws none.
+TEST_F(WriteOverPty, ProgressLinesAwayFromATerminal) {
+    // Answers 3 ms late, so that the write lasts long enough for more than one line.
+    SimProcess sim(With(kGeometry, {"--describe", "171001", "--answer-after", "3"}));
+    const ToolRun shown = Flash("write --port " + Quoted(sim.LinkPath()) + " --progress always");
+    EXPECT_EQ(shown.code, 0) << shown.err;
+    EXPECT_NE(shown.err.find("] page "), std::string::npos) << shown.err;
+    EXPECT_NE(shown.err.find(" KiB/s "), std::string::npos) << shown.err;
+    EXPECT_EQ(shown.err.find('\r'), std::string::npos) << "no redrawing away from a terminal";
+
+    const ToolRun quiet = Flash("write --port " + Quoted(sim.LinkPath()) + " --progress never");
+    EXPECT_EQ(quiet.code, 0) << quiet.err;
+    EXPECT_EQ(quiet.err.find("] page "), std::string::npos) << quiet.err;
+    EXPECT_EQ(Flash("write --port x --progress sometimes").code, 2);
+}
+
 // --hex: the file is opened as the Open command opens it and its image is what the device gets;
 // a refused file stops the command before the port is used.
 TEST_F(WriteOverPty, WritesTheOpenedFile) {

@@ -124,7 +124,11 @@ void WriteLog(const std::string& path, const std::string& text) {
 }
 
 int RunDeviceCommand(DeviceCommand command, const std::vector<std::string>& words) {
-    const Options options(words, {"port", "baud", "hex", "log"});
+    const Options options(words, {"port", "baud", "hex", "log", "progress"});
+    const std::string progressMode = options.Get("progress").value_or("auto");
+    if (progressMode != "auto" && progressMode != "always" && progressMode != "never") {
+        throw UsageError("--progress takes auto, always or never");
+    }
     const auto port = options.Get("port");
     if (!port) throw UsageError("--port is required");
 
@@ -150,8 +154,9 @@ int RunDeviceCommand(DeviceCommand command, const std::vector<std::string>& word
     form.cbBaudRate.Pick(rate);
 
     std::unique_ptr<WriteProgress> progress;
-    if (command == DeviceCommand::Write && platform::StandardErrorIsTerminal()) {
-        progress = std::make_unique<WriteProgress>(form, stderr);
+    const bool terminal = platform::StandardErrorIsTerminal();
+    if (command == DeviceCommand::Write && (progressMode == "always" || (progressMode == "auto" && terminal))) {
+        progress = std::make_unique<WriteProgress>(form, stderr, terminal);
         application.BeforePrint = [&] { progress->Clear(); };
     }
     StatusLinePrinter status(form.LabelNameOfHex, application);

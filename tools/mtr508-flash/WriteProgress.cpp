@@ -17,7 +17,8 @@ std::string Duration(long long seconds) {
 
 }  // namespace
 
-WriteProgress::WriteProgress(app::TMainForm& form, std::FILE* stream) : form_(form), stream_(stream) {
+WriteProgress::WriteProgress(app::TMainForm& form, std::FILE* stream, bool terminal)
+    : form_(form), stream_(stream), terminal_(terminal) {
     form_.ProgressbarWrite.SetPeer(this);
 }
 
@@ -66,16 +67,22 @@ std::string WriteProgress::Text() const {
 
 void WriteProgress::Update() {
     const auto now = SteadyClock::now();
-    if (shown_ && now - drawn_ < std::chrono::milliseconds(100)) return;
+    const auto every = terminal_ ? std::chrono::milliseconds(100) : std::chrono::milliseconds(1000);
+    const bool drawnBefore = terminal_ ? shown_ : drawn_ != SteadyClock::time_point{};
+    if (drawnBefore && now - drawn_ < every) return;
     const std::string line = Text();
     if (line.empty()) {
         Clear();
         return;
     }
     drawn_ = now;
-    std::fprintf(stream_, "\r\x1b[K%s", line.c_str());
+    if (terminal_) {
+        std::fprintf(stream_, "\r\x1b[K%s", line.c_str());
+        shown_ = true;
+    } else {
+        std::fprintf(stream_, "%s\n", line.c_str());
+    }
     std::fflush(stream_);
-    shown_ = true;
 }
 
 void WriteProgress::Clear() {
