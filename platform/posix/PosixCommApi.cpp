@@ -107,6 +107,11 @@ struct Device {
     serial_icounter_struct counters{};
     bool haveCounters = false;
     std::thread watcher;
+
+    CommTimeouts Timeouts() {
+        std::lock_guard lock(mutex);
+        return timeouts;
+    }
 };
 
 std::uint32_t InputWaiting(int fd) {
@@ -322,11 +327,7 @@ public:
         ResetEvent(overlapped->Event);
         auto device = Find(handle);
         if (!device) return false;
-        CommTimeouts t;
-        {
-            std::lock_guard lock(device->mutex);
-            t = device->timeouts;
-        }
+        const CommTimeouts t = device->Timeouts();
         auto* bytes = static_cast<char*>(buffer);
         const std::int64_t start = NowNs();
         std::int64_t deadline = kNever;
@@ -387,11 +388,7 @@ public:
         ResetEvent(overlapped->Event);
         auto device = Find(handle);
         if (!device) return false;
-        CommTimeouts t;
-        {
-            std::lock_guard lock(device->mutex);
-            t = device->timeouts;
-        }
+        const CommTimeouts t = device->Timeouts();
         const auto* bytes = static_cast<const char*>(buffer);
         const std::uint64_t total = std::uint64_t{t.WriteTotalTimeoutMultiplier} * count + t.WriteTotalTimeoutConstant;
         const std::int64_t deadline =
