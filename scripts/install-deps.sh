@@ -7,7 +7,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
   wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick librsvg2-bin
-  srecord socat file
+  srecord socat file python3
 )
 missing=()
 for p in "${packages[@]}"; do
